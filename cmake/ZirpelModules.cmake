@@ -1,0 +1,40 @@
+# zirpel_core_module(<name> [deps...])
+# Builds src/<name>/*.cpp into the static library zirpel_<name>. These libraries
+# must never see Qt: the check below fails the configure step if one links it.
+function(zirpel_core_module name)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/${name}/*.cpp)
+  if(NOT sources)
+    set(sources ${CMAKE_SOURCE_DIR}/cmake/empty.cpp)
+  endif()
+  add_library(zirpel_${name} STATIC ${sources})
+  target_include_directories(zirpel_${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+  set(deps ${ARGN})
+  foreach(dep IN LISTS deps)
+    if(dep MATCHES "Qt")
+      message(FATAL_ERROR "core module ${name} must not link Qt (${dep})")
+    endif()
+    if(TARGET zirpel_${dep})
+      target_link_libraries(zirpel_${name} PUBLIC zirpel_${dep})
+    else()
+      target_link_libraries(zirpel_${name} PUBLIC ${dep})
+    endif()
+  endforeach()
+  # Core code includes no Qt header: keep Qt's include paths out of reach.
+  set_target_properties(zirpel_${name} PROPERTIES AUTOMOC OFF AUTORCC OFF AUTOUIC OFF)
+endfunction()
+
+# zirpel_core_tests(<name> [extra libs...])
+# Builds tests/<name>/*.cpp into test_<name> against zirpel_<name> and GoogleTest.
+function(zirpel_core_tests name)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${name}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(test_${name} ${sources})
+  target_include_directories(test_${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  target_link_libraries(test_${name} PRIVATE zirpel_${name} ${ARGN} GTest::gtest GTest::gmock GTest::gtest_main)
+  add_test(NAME ${name} COMMAND test_${name})
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT "SDL_AUDIODRIVER=dummy;ZIRPEL_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data"
+    TIMEOUT 600)
+endfunction()

@@ -1,0 +1,1 @@
+// Placeholder so that a subsystem without code yet still forms a library.
