@@ -1,0 +1,55 @@
+// Mp3Encoder over libmp3lame's native interface.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+
+#include "export/Mp3Encoder.h"
+
+struct lame_global_struct;
+
+namespace zirpel {
+
+class LameEncoder final : public Mp3Encoder {
+public:
+    LameEncoder();
+    ~LameEncoder() override;
+    LameEncoder(const LameEncoder&) = delete;
+    LameEncoder& operator=(const LameEncoder&) = delete;
+
+    // Maps the record onto libmp3lame: input rate, output rate (libmp3lame
+    // resamples), mono or plain left/right stereo, constant bit rate
+    // dwBitrate, quality 2 for the high-quality preset, copyright and
+    // original bits from the record, no CRC unless asked, no VBR and never a
+    // VBR (Xing/Info) header or an ID3 tag. Fails where libmp3lame refuses
+    // the settings.
+    BE_ERR beInitStream(const BE_CONFIG* config, std::uint32_t* samplesPerChunk,
+                        std::uint32_t* outputBufferSize, HBE_STREAM* stream) override;
+    BE_ERR beEncodeChunk(HBE_STREAM stream, std::uint32_t sampleCount, const std::int16_t* samples,
+                         std::uint8_t* output, std::uint32_t* written) override;
+    BE_ERR beDeinitStream(HBE_STREAM stream, std::uint8_t* output,
+                          std::uint32_t* written) override;
+    BE_ERR beCloseStream(HBE_STREAM stream) override;
+
+    // The largest chunk, in frames, that the reported output buffer size is
+    // guaranteed to hold the output of.
+    static constexpr std::uint32_t kMaxChunkFrames = 4608;
+
+private:
+    struct LameCloser {
+        void operator()(lame_global_struct* gf) const;
+    };
+    struct Stream {
+        std::unique_ptr<lame_global_struct, LameCloser> lame;
+        std::uint32_t channels = 0;
+        std::uint32_t bufferSize = 0;
+    };
+
+    Stream* Find(HBE_STREAM handle);
+
+    std::map<HBE_STREAM, Stream> streams_;
+    HBE_STREAM nextHandle_ = 1;
+};
+
+}  // namespace zirpel

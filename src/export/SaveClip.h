@@ -1,0 +1,87 @@
+// Saving the audio clip: as MP3 through an Mp3Encoder, or as WAV. Files are
+// written through SafeFile, so a failed save leaves any existing file as it was.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+#include "export/BeConfig.h"
+#include "export/ByteSink.h"
+#include "export/Mp3Encoder.h"
+#include "wave/AudioFormat.h"
+
+namespace zirpel {
+
+// The messages of the save commands, exactly as the user sees them.
+inline constexpr const char* kMsgCannotCreate = "Konnte Datei nicht erstellen...";
+inline constexpr const char* kMsgEncoderInit = "Konnte LAME Encoder nicht initialisieren...";
+inline constexpr const char* kMsgEncodeFailed = "Fehler beim MP3 Codieren";
+inline constexpr const char* kMsgFlushFailed = "Echec à la sortie";
+inline constexpr const char* kMsgCannotSave = "Konnte Datei nicht speichern";
+
+// An encoder failure in the middle of a save. It ends the command and is
+// shown by the general error display; what() is the message.
+class EMP3Encoder : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// How a save ended when it did not end with EMP3Encoder.
+enum class SaveStatus {
+    Saved,
+    CannotCreate,       // the output file could not be created
+    EncoderInitFailed,  // beInitStream refused the settings
+    CannotWrite,        // writing, flushing or replacing the file failed
+};
+
+// What the save command shows for a status: the message box text (empty for
+// Saved) and whether the box carries the error icon.
+struct SaveNotice {
+    const char* text;
+    bool errorIcon;
+};
+SaveNotice NoticeFor(SaveStatus status);
+
+// The clip as the save reads it (never changed).
+struct ClipData {
+    const std::uint8_t* data = nullptr;
+    std::int32_t size = 0;  // bytes
+    ClipFormat format;
+};
+
+// Receives whole percentages 0..100.
+using ProgressFn = std::function<void(std::int32_t percent)>;
+
+// Largest piece of 16-bit encoder input per beEncodeChunk, in bytes.
+inline constexpr std::int32_t kMp3ChunkBytes = 5000;
+
+// The encoder record for a clip: input rate = clip rate, output rate and
+// both bit-rate fields as given, stereo or mono after the clip, CBR, high
+// quality, copyright and original set, no CRC, no VBR, reserved bytes zero.
+BE_CONFIG MakeMp3Config(const ClipFormat& clip, std::int32_t outputRate, std::int32_t bitRate);
+
+// Encodes the clip into `out`: 8-bit clips are widened once to 16 bit as
+// (b - 128) * 256; the 16-bit input goes to the encoder in pieces of at most
+// kMp3ChunkBytes, with progress pos * 100 / count before each piece and 0
+// after the last; then the stream is flushed and closed.
+// Returns Saved, EncoderInitFailed, or CannotWrite when `out` refuses bytes
+// (the stream is closed first). Throws EMP3Encoder(kMsgEncodeFailed) when a
+// chunk fails and EMP3Encoder(kMsgFlushFailed) when the flush fails, after
+// closing the stream.
+SaveStatus EncodeClipToMP3(Mp3Encoder& encoder, const ClipData& clip, std::int32_t outputRate,
+                           std::int32_t bitRate, ByteSink& out, const ProgressFn& progress);
+
+// EncodeClipToMP3 into the named file. Nothing replaces the file unless the
+// whole encoding succeeded and was written out: CannotCreate if the file
+// cannot be created, CannotWrite if a write or the final replace fails.
+SaveStatus SaveClipAsMP3File(Mp3Encoder& encoder, const std::string& fileName,
+                             const ClipData& clip, std::int32_t outputRate, std::int32_t bitRate,
+                             const ProgressFn& progress);
+
+// The clip as a WAV file (WriteWaveFile), replacing the named file only when
+// the whole file was written. Saved or CannotWrite.
+SaveStatus SaveClipAsWaveFile(const std::string& fileName, const ClipData& clip);
+
+}  // namespace zirpel
