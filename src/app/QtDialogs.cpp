@@ -1,0 +1,73 @@
+#include "app/QtDialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+QStringList QtNameFilters(const std::string& filter) {
+    const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
+    QStringList result;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns;
+        for (const QString& p : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            // *.MP3 -> *.[Mm][Pp]3 so that any spelling of the extension shows.
+            QString ci;
+            for (QChar c : p) {
+                if (c.isLetter())
+                    ci += QStringLiteral("[%1%2]").arg(c.toUpper(), c.toLower());
+                else
+                    ci += c;
+            }
+            patterns << ci;
+        }
+        result << QStringLiteral("%1 (%2)").arg(parts[i], patterns.join(QLatin1Char(' ')));
+    }
+    return result;
+}
+
+zirpel::MsgResult QtDialogs::messageBox(const std::string& text, const std::string& caption,
+                                        zirpel::MsgButtons buttons, zirpel::MsgIcon icon) {
+    QMessageBox::Icon qicon = QMessageBox::NoIcon;
+    if (icon == zirpel::MsgIcon::Information) qicon = QMessageBox::Information;
+    if (icon == zirpel::MsgIcon::Error) qicon = QMessageBox::Critical;
+    const QString title = caption.empty() ? QApplication::applicationName()
+                                          : QString::fromStdString(caption);
+    QMessageBox box(qicon, title, QString::fromStdString(text),
+                    buttons == zirpel::MsgButtons::OkCancel ? (QMessageBox::Ok | QMessageBox::Cancel)
+                                                            : QMessageBox::Ok,
+                    FParent);
+    return box.exec() == QMessageBox::Ok ? zirpel::MsgResult::Ok : zirpel::MsgResult::Cancel;
+}
+
+namespace {
+
+std::optional<zirpel::FileChoice> RunFileDialog(QWidget* parent, const zirpel::FileDialogRequest& req,
+                                                bool save) {
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setDirectory(QString::fromStdString(req.initialDir));
+    const QStringList filters = QtNameFilters(req.filter);
+    dialog.setNameFilters(filters);
+    if (req.filterIndex >= 1 && req.filterIndex <= filters.size())
+        dialog.selectNameFilter(filters[req.filterIndex - 1]);
+    if (!save) dialog.setDefaultSuffix(QString::fromStdString(req.defaultExt));
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !req.confirmOverwrite);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    zirpel::FileChoice choice;
+    choice.fileName = dialog.selectedFiles().first().toStdString();
+    choice.filterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
+    if (choice.filterIndex < 1) choice.filterIndex = 1;
+    return choice;
+}
+
+}  // namespace
+
+std::optional<zirpel::FileChoice> QtDialogs::openFile(const zirpel::FileDialogRequest& req) {
+    return RunFileDialog(FParent, req, false);
+}
+
+std::optional<zirpel::FileChoice> QtDialogs::saveFile(const zirpel::FileDialogRequest& req) {
+    return RunFileDialog(FParent, req, true);
+}

@@ -1,0 +1,40 @@
+// Progress in the status bar. SetProStatus paints at once: the MP3 encoder
+// processes no events while it runs, so these direct paints are the only
+// visible update during a save.
+#include <QPainter>
+#include <QPalette>
+#include <QStatusBar>
+
+#include "app/MainUnit.h"
+#include "view/Progress.h"
+#include "view/ui/ProgressPanel.h"
+
+void TMainForm::SetProStatus(std::int32_t percent) {
+    if (!zirpel::ProgressIsValid(percent)) return;
+    if (percent < FProgress) {
+        FProgress = percent;
+        StatusPanel1->CountFullRepaint();
+        StatusBar1->repaint();
+        StatusPanel1->repaint();
+    } else {
+        FProgress = percent;
+        SBarPaintMore();
+    }
+}
+
+void TMainForm::StatusBar1DrawPanel(QPainter& painter, const QRect& rect) {
+    const std::int32_t l = rect.left(), t = rect.top();
+    const std::int32_t r = rect.left() + rect.width(), b = rect.top() + rect.height();
+    const std::int32_t x = zirpel::ProgressBoundary(l, r, FProgress);
+    painter.fillRect(QRect(l, t, x - l, b - t), QColor(0, 0, 128));
+    painter.fillRect(QRect(x, t, r - x, b - t), palette().color(QPalette::Button));
+    FProgressRect = {l, t, r, b};
+}
+
+void TMainForm::SBarPaintMore() {
+    // Only the done part is painted again; nothing else is erased.
+    const TProgressRect& pr = FProgressRect;
+    const std::int32_t x = zirpel::ProgressBoundary(pr.Left, pr.Right, FProgress);
+    if (x > pr.Left && pr.Bottom > pr.Top)
+        StatusPanel1->repaint(QRect(pr.Left, pr.Top, x - pr.Left, pr.Bottom - pr.Top));
+}

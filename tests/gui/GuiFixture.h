@@ -1,0 +1,102 @@
+// Shared fixture of the GUI tests: the real main window with a scripted
+// dialogs seam, so no test ever waits in a modal loop.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QTemporaryDir>
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/Dialogs.h"
+#include "app/MainUnit.h"
+#include "app/ZirpelWindows.h"
+
+struct ShownMessage {
+    std::string text;
+    std::string caption;
+    zirpel::MsgButtons buttons;
+    zirpel::MsgIcon icon;
+};
+
+// Answers dialogs from queues; an empty queue answers OK / cancel.
+class ScriptedDialogs : public zirpel::Dialogs {
+public:
+    std::vector<ShownMessage> messages;
+    std::deque<zirpel::MsgResult> messageAnswers;
+    std::deque<std::optional<zirpel::FileChoice>> openAnswers;
+    std::deque<std::optional<zirpel::FileChoice>> saveAnswers;
+    std::vector<zirpel::FileDialogRequest> openRequests;
+    std::vector<zirpel::FileDialogRequest> saveRequests;
+
+    zirpel::MsgResult messageBox(const std::string& text, const std::string& caption,
+                                 zirpel::MsgButtons buttons, zirpel::MsgIcon icon) override {
+        messages.push_back({text, caption, buttons, icon});
+        if (messageAnswers.empty()) return zirpel::MsgResult::Ok;
+        auto r = messageAnswers.front();
+        messageAnswers.pop_front();
+        return r;
+    }
+    std::optional<zirpel::FileChoice> openFile(const zirpel::FileDialogRequest& req) override {
+        openRequests.push_back(req);
+        if (openAnswers.empty()) return std::nullopt;
+        auto r = openAnswers.front();
+        openAnswers.pop_front();
+        return r;
+    }
+    std::optional<zirpel::FileChoice> saveFile(const zirpel::FileDialogRequest& req) override {
+        saveRequests.push_back(req);
+        if (saveAnswers.empty()) return std::nullopt;
+        auto r = saveAnswers.front();
+        saveAnswers.pop_front();
+        return r;
+    }
+};
+
+class MainFormTest : public ::testing::Test {
+protected:
+    ScriptedDialogs dialogs;
+    std::vector<std::string> shownDialogs;  // object names of modal dialogs run
+    std::function<int(QDialog&)> dialogAction = [](QDialog&) { return int(QDialog::Rejected); };
+    std::unique_ptr<TMainForm> form;
+    QTemporaryDir tmp;
+
+    // Subclasses may add services before the window is created.
+    virtual void AddServices(MainFormServices&) {}
+
+    void SetUp() override {
+        MainFormServices s;
+        s.dialogs = &dialogs;
+        s.execDialog = [this](QDialog& d) {
+            shownDialogs.push_back(d.objectName().toStdString());
+            return dialogAction(d);
+        };
+        AddServices(s);
+        form = CreateZirpelWindows(std::move(s));
+        form->resize(696, 480);
+        form->show();
+        QApplication::processEvents();
+    }
+    void TearDown() override {
+        if (form) {
+            form->hide();
+            form.reset();
+        }
+    }
+
+    std::string TempPath(const std::string& name) const {
+        return (tmp.path() + QLatin1Char('/') + QString::fromStdString(name)).toStdString();
+    }
+
+    // Opens `path` through the real Open command.
+    void OpenFile(const std::string& path) {
+        dialogs.openAnswers.push_back(zirpel::FileChoice{path, 1});
+        form->RunCommand([this] { form->OpenBtnClick(); });
+    }
+};
