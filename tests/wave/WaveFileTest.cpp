@@ -96,8 +96,10 @@ TEST_F(ReadWaveFileTest, RefusesMalformedAndUnsupportedFiles) {
         {"form type not WAVE",
          WavBuilder().Id("RIFF").U32(100).Id("WAVX").Fmt(1, 1, 8000, 8).Chunk("data", d).Finish()},
         {"no fmt", WavBuilder().RiffWave().Chunk("data", d).Finish()},
+        // The next chunk's id starts with 08 00, which a 16-byte read of the
+        // short fmt would take for wBitsPerSample = 8.
         {"fmt shorter than 16", WavBuilder().RiffWave().Id("fmt ").U32(14).U16(1).U16(1).U32(8000).U32(8000)
-                                    .U16(1).Chunk("data", d).Finish()},
+                                    .U16(1).U16(8).U16(0x6262).U32(0).Chunk("data", d).Finish()},
         {"file ends inside fmt", WavBuilder().RiffWave().Id("fmt ").U32(16).U16(1).U16(1).Finish()},
         {"IEEE float", WavBuilder().RiffWave().Fmt(3, 1, 8000, 8).Chunk("data", d).Finish()},
         {"extensible", WavBuilder().RiffWave().Fmt(0xFFFE, 2, 44100, 16, 40).Chunk("data", d).Finish()},
@@ -112,6 +114,8 @@ TEST_F(ReadWaveFileTest, RefusesMalformedAndUnsupportedFiles) {
          WavBuilder().RiffWave().Chunk("data", d).Fmt(1, 1, 8000, 8).Finish()},
         {"data size 0", fmtOk().Chunk("data", {}).Finish()},
         {"data larger than rest of file", fmtOk().ChunkHeader("data", 17).Bytes(d).Finish()},
+        // Must be refused from the file size alone, before a 2 GB buffer exists.
+        {"data size 0x7FFFFFFF in a tiny file", fmtOk().ChunkHeader("data", 0x7FFFFFFFu).Bytes(d).Finish()},
         {"data size beyond int32", fmtOk().ChunkHeader("data", 0x80000000u).Bytes(d).Finish()},
         {"data size 0xFFFFFFFF", fmtOk().ChunkHeader("data", 0xFFFFFFFFu).Bytes(d).Finish()},
         {"data outside the RIFF chunk",
