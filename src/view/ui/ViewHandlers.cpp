@@ -60,7 +60,7 @@ void TMainForm::ZoomOutEdChange() {
     const std::int32_t p0 = RxSlider1->value();
     const std::int32_t m0 = RxSlider1->maximum();
     RxSlider1->setMaximum(m);
-    RxSlider1->setValue(zirpel::ProportionalScrollPosition(p0, m, m0));
+    RxSlider1->setValue(zirpel::ProportionalScrollPositionWide(p0, m, m0));
     PaintBox1Paint();
 }
 
