@@ -95,7 +95,7 @@ BE_ERR LameEncoder::beInitStream(const BE_CONFIG* config, std::uint32_t* samples
                     static_cast<std::uint64_t>(kbps));
     // A rate ratio so extreme that one chunk could not be held in a sane
     // buffer is refused rather than risking an allocation the caller cannot make.
-    if (bound > (std::uint64_t{64} << 20)) return BE_ERR_INVALID_FORMAT_PARAMETERS;
+    if (bound > (std::uint64_t{4} << 20)) return BE_ERR_INVALID_FORMAT_PARAMETERS;
 
     if (streams_.size() >= 1024) return BE_ERR_NO_MORE_HANDLES;
     HBE_STREAM handle = nextHandle_;

@@ -1,0 +1,220 @@
+// Saving to disk: the file appears only when everything was written, and a
+// save that fails in any way leaves an existing file byte for byte.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "export/FakeEncoder.h"
+#include "export/LameEncoder.h"
+#include "export/SafeFile.h"
+#include "export/SaveClip.h"
+#include "wave/WaveFile.h"
+
+namespace zirpel {
+namespace {
+
+namespace fs = std::filesystem;
+using test::FakeEncoder;
+
+class SafeSaveTest : public testing::Test {
+protected:
+    void SetUp() override {
+        std::string templ = (fs::temp_directory_path() / "zirpel-save-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(templ.data()), nullptr);
+        dir_ = templ;
+        clip_.resize(12000);
+        for (std::size_t i = 0; i < clip_.size(); ++i) clip_[i] = static_cast<std::uint8_t>(i * 31);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+    ClipData Clip() const { return {clip_.data(), 12000, {44100, true, true}}; }
+
+    static std::vector<std::uint8_t> Read(const std::string& path) {
+        std::ifstream f(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(f), {}};
+    }
+    static void Write(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+        std::ofstream f(path, std::ios::binary);
+        f.write(reinterpret_cast<const char*>(bytes.data()),
+                static_cast<std::streamsize>(bytes.size()));
+    }
+    // Names in the folder: a leftover temporary file shows up here.
+    std::vector<std::string> Entries() const {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(dir_)) names.push_back(e.path().filename());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    static mode_t Mode(const std::string& path) {
+        struct stat st {};
+        ::stat(path.c_str(), &st);
+        return st.st_mode & 07777;
+    }
+
+    fs::path dir_;
+    std::vector<std::uint8_t> clip_;
+    const std::vector<std::uint8_t> old_{'o', 'l', 'd', ' ', 'f', 'i', 'l', 'e'};
+};
+
+// Lowers the file size limit so that writes fail with EFBIG, as on a full
+// disk; this stops root as well, unlike a read-only folder.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &old_);
+        rlimit lim = old_;
+        lim.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &lim);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+
+private:
+    rlimit old_{};
+    void (*oldHandler_)(int) = nullptr;
+};
+
+TEST_F(SafeSaveTest, Mp3AppearsCompleteAndKeepsTheOldPermissions) {
+    const std::string target = Path("song.mp3");
+    Write(target, old_);
+    ::chmod(target.c_str(), 0640);
+    FakeEncoder enc;
+    ASSERT_EQ(SaveClipAsMP3File(enc, target, Clip(), 44100, 128, {}), SaveStatus::Saved);
+
+    std::vector<std::uint8_t> expected;
+    for (std::size_t i = 0; i < enc.chunks.size(); ++i) {
+        const auto b = FakeEncoder::ChunkBytes(i, enc.chunks[i]);
+        expected.insert(expected.end(), b.begin(), b.end());
+    }
+    expected.insert(expected.end(), enc.flushBytes.begin(), enc.flushBytes.end());
+    EXPECT_EQ(Read(target), expected);
+    EXPECT_EQ(Mode(target), 0640u);
+    EXPECT_EQ(Entries(), std::vector<std::string>{"song.mp3"});
+
+    // A new file gets the usual permissions (0666 less the umask).
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ASSERT_EQ(SaveClipAsMP3File(enc, Path("new.mp3"), Clip(), 44100, 128, {}), SaveStatus::Saved);
+    EXPECT_EQ(Mode(Path("new.mp3")), 0666u & ~mask);
+}
+
+TEST_F(SafeSaveTest, FailedMp3SaveLeavesTheOldFileAndNoLeftovers) {
+    const std::string target = Path("song.mp3");
+    Write(target, old_);
+
+    FakeEncoder failInit;
+    failInit.initResult = BE_ERR_INVALID_FORMAT;
+    EXPECT_EQ(SaveClipAsMP3File(failInit, target, Clip(), 44100, 128, {}),
+              SaveStatus::EncoderInitFailed);
+    EXPECT_EQ(Read(target), old_);
+
+    FakeEncoder failChunk;
+    failChunk.failChunk = 2;
+    EXPECT_THROW(SaveClipAsMP3File(failChunk, target, Clip(), 44100, 128, {}), EMP3Encoder);
+    EXPECT_EQ(Read(target), old_);
+
+    FakeEncoder failFlush;
+    failFlush.deinitResult = BE_ERR_INVALID_HANDLE;
+    EXPECT_THROW(SaveClipAsMP3File(failFlush, target, Clip(), 44100, 128, {}), EMP3Encoder);
+    EXPECT_EQ(Read(target), old_);
+    EXPECT_EQ(Entries(), std::vector<std::string>{"song.mp3"});
+
+    // Without an old file a refused encoder leaves no empty file behind.
+    EXPECT_EQ(SaveClipAsMP3File(failInit, Path("fresh.mp3"), Clip(), 44100, 128, {}),
+              SaveStatus::EncoderInitFailed);
+    EXPECT_FALSE(fs::exists(Path("fresh.mp3")));
+}
+
+TEST_F(SafeSaveTest, DiskFullDuringTheSaveLeavesTheOldFile) {
+    // A real encoding of five seconds of noise is far larger than the limit.
+    std::vector<std::uint8_t> noise(44100 * 4 * 5);
+    std::uint32_t x = 1;
+    for (auto& b : noise) b = static_cast<std::uint8_t>((x = x * 1664525u + 1013904223u) >> 24);
+    const ClipData clip{noise.data(), static_cast<std::int32_t>(noise.size()), {44100, true, true}};
+    std::vector<std::uint8_t> old(3000, 'x');
+    const std::string mp3 = Path("full.mp3");
+    const std::string wav = Path("full.wav");
+    Write(mp3, old);
+    Write(wav, old);
+
+    LameEncoder encoder;
+    {
+        FileSizeLimit limit(20000);
+        EXPECT_EQ(SaveClipAsMP3File(encoder, mp3, clip, 44100, 128, {}), SaveStatus::CannotWrite);
+        EXPECT_EQ(SaveClipAsWaveFile(wav, clip), SaveStatus::CannotWrite);
+    }
+    EXPECT_EQ(Read(mp3), old);
+    EXPECT_EQ(Read(wav), old);
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"full.mp3", "full.wav"}));
+}
+
+TEST_F(SafeSaveTest, FolderThatDoesNotExist) {
+    FakeEncoder enc;
+    const std::string target = Path("missing/song.mp3");
+    EXPECT_EQ(SaveClipAsMP3File(enc, target, Clip(), 44100, 128, {}), SaveStatus::CannotCreate);
+    EXPECT_TRUE(enc.calls.empty());
+    EXPECT_STREQ(NoticeFor(SaveStatus::CannotCreate).text, "Konnte Datei nicht erstellen...");
+    EXPECT_FALSE(NoticeFor(SaveStatus::CannotCreate).errorIcon);
+    EXPECT_EQ(SaveClipAsWaveFile(Path("missing/song.wav"), Clip()), SaveStatus::CannotWrite);
+}
+
+TEST_F(SafeSaveTest, WaveSaveWritesWhatTheWriterWritesAndFollowsLinks) {
+    const std::string direct = Path("direct.wav");
+    ASSERT_TRUE(WriteWaveFile(direct, clip_.data(), 12000, 44100, true, true));
+
+    // Saved through a symbolic link: the link stays, its destination changes.
+    const std::string real = Path("real.wav");
+    const std::string link = Path("link.wav");
+    Write(real, old_);
+    fs::create_symlink(real, link);
+    ASSERT_EQ(SaveClipAsWaveFile(link, Clip()), SaveStatus::Saved);
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(Read(real), Read(direct));
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"direct.wav", "link.wav", "real.wav"}));
+}
+
+TEST(SafeFile, DiscardAndFailedWritesNeverTouchTheTarget) {
+    std::string templ = (fs::temp_directory_path() / "zirpel-safe-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(templ.data()), nullptr);
+    const std::string target = templ + "/t.bin";
+    {
+        std::ofstream(target) << "keep";
+    }
+    {
+        SafeFile f;
+        ASSERT_TRUE(f.open(target));
+        EXPECT_TRUE(f.write("new", 3));
+        // Dropped without commit.
+    }
+    {
+        SafeFile f;
+        ASSERT_TRUE(f.open(target));
+        f.discard();
+        EXPECT_FALSE(f.write("new", 3));
+        EXPECT_FALSE(f.commit());
+    }
+    std::ifstream in(target);
+    std::string content;
+    in >> content;
+    EXPECT_EQ(content, "keep");
+    EXPECT_EQ(std::distance(fs::directory_iterator(templ), fs::directory_iterator()), 1);
+    fs::remove_all(templ);
+}
+
+}  // namespace
+}  // namespace zirpel
