@@ -311,3 +311,29 @@ TEST_F(MainFormTest, AboutBoxOpensFromTheHelpMenu) {
     ASSERT_EQ(shownDialogs.size(), 1u);
     EXPECT_EQ(shownDialogs[0], "AboutBox");
 }
+
+// Not a check: with ZIRPEL_SCREENSHOT=<file.png> set, opens a stereo tone,
+// selects a stretch and saves a picture of the window for the README.
+TEST_F(MainFormTest, ScreenshotForTheReadme) {
+    const QByteArray out = qgetenv("ZIRPEL_SCREENSHOT");
+    if (out.isEmpty()) GTEST_SKIP() << "ZIRPEL_SCREENSHOT not set";
+    const int frames = 44100 * 4;
+    std::vector<std::uint8_t> d(static_cast<std::size_t>(frames) * 4);
+    for (int i = 0; i < frames; ++i) {
+        const double env = std::sin(M_PI * i / frames) * (0.6 + 0.4 * std::sin(i * 0.0004));
+        const auto l = static_cast<std::int16_t>(std::lround(26000 * env * std::sin(i * 0.031)));
+        const auto r = static_cast<std::int16_t>(std::lround(20000 * env * std::sin(i * 0.017)));
+        d[4 * i] = static_cast<std::uint8_t>(l & 0xFF);
+        d[4 * i + 1] = static_cast<std::uint8_t>((l >> 8) & 0xFF);
+        d[4 * i + 2] = static_cast<std::uint8_t>(r & 0xFF);
+        d[4 * i + 3] = static_cast<std::uint8_t>((r >> 8) & 0xFF);
+    }
+    const std::string wav = TempPath("klingelton.wav");
+    ASSERT_TRUE(zirpel::WriteWaveFile(wav, d.data(), static_cast<std::int32_t>(d.size()), 44100, true, true));
+    OpenFile(wav);
+    QTest::mousePress(form->PaintBox1, Qt::LeftButton, {}, QPoint(180, 40));
+    QTest::mouseMove(form->PaintBox1, QPoint(420, 40));
+    QTest::mouseRelease(form->PaintBox1, Qt::LeftButton, {}, QPoint(420, 40));
+    QApplication::processEvents();
+    ASSERT_TRUE(form->grab().save(QString::fromLocal8Bit(out)));
+}

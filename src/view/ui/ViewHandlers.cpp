@@ -13,6 +13,7 @@
 #include "view/WaveformGeometry.h"
 #include "view/Zoom.h"
 #include "view/ui/PaintBox.h"
+#include "view/ui/RenderWaveform.h"
 
 std::int32_t TMainForm::ZoomFactor() const {
     return zirpel::ReadZoomText(ZoomOutEd->cleanText().toStdString());
@@ -31,23 +32,7 @@ void TMainForm::PaintBox1Paint() {
         RxSlider1->value(), w, h);
     Label2->setText(QString::fromStdString(g.sizeLabel));
 
-    if (FViewBitmap.size() != QSize(w, h)) FViewBitmap = QImage(w, h, QImage::Format_RGB32);
-    FViewBitmap.fill(QColor(96, 0, 0));
-    {
-        QPainter p(&FViewBitmap);
-        if (g.hasBand)
-            p.fillRect(QRect(QPoint(g.bandLeft, 0), QPoint(g.bandRight - 1, h - 1)),
-                       QColor(128, 128, 255));
-        p.setPen(QColor(0, 255, 0));
-        QPoint at(g.start.x, g.start.y);
-        for (const zirpel::ViewPoint& pt : g.lineTo) {
-            const QPoint to(pt.x, pt.y);
-            p.drawLine(at, to);
-            at = to;
-        }
-        p.setPen(QColor(0, 255, 255));
-        p.drawLine(g.anchorColumn, 0, g.anchorColumn, h - 1);
-    }
+    RenderWaveform(FViewBitmap, QSize(w, h), g);
     // A full repaint removes the play cursor; playback draws it again.
     PaintBox1->ClearPlayCursor();
     PaintBox1->update();
