@@ -1,0 +1,75 @@
+#include "codec/ByteSource.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace zirpel {
+
+std::size_t MemoryByteSource::read(void* buffer, std::size_t n) {
+    if (pos_ >= size_) return 0;
+    const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(n, size_ - pos_));
+    std::memcpy(buffer, data_ + pos_, count);
+    pos_ += count;
+    return count;
+}
+
+namespace {
+constexpr std::size_t kWindow = 64 * 1024;
+}
+
+std::unique_ptr<FileByteSource> FileByteSource::open(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr) return nullptr;
+    if (fseeko(f, 0, SEEK_END) != 0) {
+        std::fclose(f);
+        return nullptr;
+    }
+    const off_t end = ftello(f);
+    if (end < 0) {
+        std::fclose(f);
+        return nullptr;
+    }
+    return std::unique_ptr<FileByteSource>(new FileByteSource(f, static_cast<std::uint64_t>(end)));
+}
+
+FileByteSource::FileByteSource(std::FILE* f, std::uint64_t size)
+    : file_(f), size_(size), window_(kWindow) {
+    std::setvbuf(file_, nullptr, _IONBF, 0);  // the window is the buffer
+}
+
+FileByteSource::~FileByteSource() { std::fclose(file_); }
+
+bool FileByteSource::fill(std::uint64_t position) {
+    windowStart_ = position;
+    windowLength_ = 0;
+    if (position >= size_) return false;
+    if (fseeko(file_, static_cast<off_t>(position), SEEK_SET) != 0) return false;
+    windowLength_ = std::fread(window_.data(), 1, window_.size(), file_);
+    return windowLength_ > 0;
+}
+
+std::size_t FileByteSource::read(void* buffer, std::size_t n) {
+    auto* out = static_cast<std::uint8_t*>(buffer);
+    std::size_t done = 0;
+    while (done < n && pos_ < size_) {
+        if (pos_ < windowStart_ || pos_ >= windowStart_ + windowLength_) {
+            // Large reads bypass the window.
+            if (n - done >= window_.size()) {
+                if (fseeko(file_, static_cast<off_t>(pos_), SEEK_SET) != 0) break;
+                const std::size_t got = std::fread(out + done, 1, n - done, file_);
+                done += got;
+                pos_ += got;
+                break;
+            }
+            if (!fill(pos_)) break;
+        }
+        const std::size_t offset = static_cast<std::size_t>(pos_ - windowStart_);
+        const std::size_t count = std::min(n - done, windowLength_ - offset);
+        std::memcpy(out + done, window_.data() + offset, count);
+        done += count;
+        pos_ += count;
+    }
+    return done;
+}
+
+}  // namespace zirpel

@@ -1,0 +1,226 @@
+#include "codec/Mpg123Driver.h"
+
+#include <mpg123.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "codec/Mp3DataStart.h"
+
+namespace zirpel::acm {
+
+namespace {
+
+void InitLibrary() {
+    static std::once_flag once;
+    std::call_once(once, [] { mpg123_init(); });
+}
+
+std::vector<long> DecoderRates() {
+    InitLibrary();
+    const long* list = nullptr;
+    std::size_t count = 0;
+    mpg123_rates(&list, &count);
+    return std::vector<long>(list, list + count);
+}
+
+bool RateSupported(std::uint32_t rate) {
+    for (long r : DecoderRates())
+        if (static_cast<std::uint32_t>(r) == rate) return true;
+    return false;
+}
+
+// Largest Layer III frame body in bytes for a bit rate and sample rate.
+std::uint16_t Layer3BlockSize(std::uint32_t kbps, std::uint32_t rate) {
+    const std::uint32_t factor = rate >= 32000 ? 144 : 72;
+    return static_cast<std::uint16_t>(factor * kbps * 1000 / rate);
+}
+
+class Mpg123Stream final : public AcmCodecStream {
+public:
+    Mpg123Stream(mpg123_handle* handle, std::uint32_t blockAlign)
+        : handle_(handle), blockAlign_(blockAlign) {}
+    ~Mpg123Stream() override {
+        mpg123_close(handle_);
+        mpg123_delete(handle_);
+    }
+
+    MMRESULT size(std::uint32_t input, std::uint32_t& output, std::uint32_t flags) override {
+        if (flags == ACM_STREAMSIZEF_SOURCE) {
+            const std::uint64_t bytes =
+                std::uint64_t{input} * kMpg123OutputPerInputByte + kMpg123OutputMargin;
+            if (bytes > 0x7FFFFFFFu) return MMSYSERR_NOMEM;
+            output = static_cast<std::uint32_t>(bytes / blockAlign_ * blockAlign_);
+            return MMSYSERR_NOERROR;
+        }
+        if (input < kMpg123OutputMargin + kMpg123OutputPerInputByte) return ACMERR_NOTPOSSIBLE;
+        output = (input - kMpg123OutputMargin) / kMpg123OutputPerInputByte;
+        return MMSYSERR_NOERROR;
+    }
+
+    MMRESULT convert(ACMSTREAMHEADER& h, std::uint32_t flags) override {
+        if ((flags & ACM_STREAMCONVERTF_START) != 0 && fed_ > 0) {
+            if (MMRESULT r = reset(); r != MMSYSERR_NOERROR) return r;
+        }
+        std::uint32_t produced = 0;
+        // Decoded samples held back by the previous call come first.
+        bool full = drain(h, produced);
+        std::uint32_t used = 0;
+        if (full) {
+            // The output is already full: take one byte, so the stream still
+            // moves on while the decoder's backlog stays small.
+            if (h.cbSrcLength > 0) {
+                if (!feed(h.pbSrc, 1)) return MMSYSERR_ERROR;
+                used = 1;
+            }
+        } else {
+            while (used < h.cbSrcLength && !full) {
+                const std::uint32_t n = std::min<std::uint32_t>(h.cbSrcLength - used, kChunk);
+                if (!feed(h.pbSrc + used, n)) return MMSYSERR_ERROR;
+                used += n;
+                full = drain(h, produced);
+            }
+        }
+        h.cbSrcLengthUsed = used;
+        h.cbDstLengthUsed = produced;
+        return MMSYSERR_NOERROR;
+    }
+
+    MMRESULT reset() override {
+        mpg123_close(handle_);
+        fed_ = 0;
+        return mpg123_open_feed(handle_) == MPG123_OK ? MMSYSERR_NOERROR : MMSYSERR_ERROR;
+    }
+
+private:
+    static constexpr std::uint32_t kChunk = 512;
+
+    bool feed(const std::uint8_t* data, std::uint32_t n) {
+        fed_ += n;
+        return mpg123_feed(handle_, data, n) == MPG123_OK;
+    }
+
+    // Moves decoded PCM into the output; true when the output is full (the
+    // decoder may then hold more).
+    bool drain(ACMSTREAMHEADER& h, std::uint32_t& produced) {
+        // Whole frames only, so that a stereo pair is never split.
+        const std::uint32_t capacity = h.cbDstLength / blockAlign_ * blockAlign_;
+        while (produced < capacity) {
+            std::size_t done = 0;
+            const int r = mpg123_read(handle_, h.pbDst + produced, capacity - produced, &done);
+            produced += static_cast<std::uint32_t>(done);
+            if (r == MPG123_NEW_FORMAT) continue;
+            if (r == MPG123_OK) {
+                if (done == 0) return false;
+                continue;
+            }
+            // MPG123_NEED_MORE, MPG123_DONE or a decoding error: nothing more
+            // comes out until more input arrives. The decoder resynchronises
+            // by itself on damaged data.
+            return false;
+        }
+        return true;
+    }
+
+    mpg123_handle* handle_;
+    std::uint32_t blockAlign_;
+    std::uint64_t fed_ = 0;
+};
+
+class Mpg123Driver final : public AcmDriver {
+public:
+    MMRESULT enumFormats(const FormatCallback& each) override {
+        const std::vector<long> rates = DecoderRates();
+        // The decoder's output formats first, then the MPEG layer-3 inputs.
+        for (long rate : rates) {
+            for (std::uint16_t channels = 1; channels <= 2; ++channels) {
+                FormatBlock b{};
+                PutU16(b, wfx::wFormatTag, WAVE_FORMAT_PCM);
+                PutU16(b, wfx::nChannels, channels);
+                PutU32(b, wfx::nSamplesPerSec, static_cast<std::uint32_t>(rate));
+                PutU32(b, wfx::nAvgBytesPerSec, static_cast<std::uint32_t>(rate) * channels * 2);
+                PutU16(b, wfx::nBlockAlign, static_cast<std::uint16_t>(channels * 2));
+                PutU16(b, wfx::wBitsPerSample, 16);
+                char text[64];
+                std::snprintf(text, sizeof text, "%ld Hz, 16 Bit, %s", rate,
+                              channels == 2 ? "Stereo" : "Mono");
+                if (!each(b.data(), 18, text)) return MMSYSERR_NOERROR;
+            }
+        }
+        for (long rate : rates) {
+            const auto r = static_cast<std::uint32_t>(rate);
+            for (std::uint16_t channels = 1; channels <= 2; ++channels) {
+                for (std::uint32_t kbps : Layer3BitRatesForRate(r)) {
+                    FormatBlock b{};
+                    PutU16(b, wfx::wFormatTag, WAVE_FORMAT_MPEGLAYER3);
+                    PutU16(b, wfx::nChannels, channels);
+                    PutU32(b, wfx::nSamplesPerSec, r);
+                    PutU32(b, wfx::nAvgBytesPerSec, kbps * 1000 / 8);
+                    PutU16(b, wfx::nBlockAlign, 1);
+                    PutU16(b, wfx::wBitsPerSample, 0);
+                    PutU16(b, wfx::cbSize, MPEGLAYER3_WFX_EXTRA_BYTES);
+                    PutU16(b, wfx::wID, MPEGLAYER3_ID_MPEG);
+                    PutU32(b, wfx::fdwFlags, MPEGLAYER3_FLAG_PADDING_ISO);
+                    PutU16(b, wfx::nBlockSize, Layer3BlockSize(kbps, r));
+                    PutU16(b, wfx::nFramesPerBlock, 1);
+                    PutU16(b, wfx::nCodecDelay, 0);
+                    char text[64];
+                    std::snprintf(text, sizeof text, "%u kBit/s, %u Hz, %s", kbps, r,
+                                  channels == 2 ? "Stereo" : "Mono");
+                    if (!each(b.data(), 30, text)) return MMSYSERR_NOERROR;
+                }
+            }
+        }
+        return MMSYSERR_NOERROR;
+    }
+
+    MMRESULT openStream(const FormatBlock& src, const FormatBlock& dst, std::uint32_t,
+                        bool queryOnly, std::unique_ptr<AcmCodecStream>& out) override {
+        const std::uint16_t channels = GetU16(src, wfx::nChannels);
+        const std::uint32_t rate = GetU32(src, wfx::nSamplesPerSec);
+        const bool possible = GetU16(src, wfx::wFormatTag) == WAVE_FORMAT_MPEGLAYER3 &&
+                              GetU16(dst, wfx::wFormatTag) == WAVE_FORMAT_PCM &&
+                              (channels == 1 || channels == 2) &&
+                              GetU16(dst, wfx::nChannels) == channels &&
+                              GetU32(dst, wfx::nSamplesPerSec) == rate &&
+                              GetU16(dst, wfx::wBitsPerSample) == 16 &&
+                              GetU16(dst, wfx::nBlockAlign) == channels * 2 && RateSupported(rate);
+        if (!possible) return ACMERR_NOTPOSSIBLE;
+        if (queryOnly) return MMSYSERR_NOERROR;
+
+        InitLibrary();
+        int error = MPG123_OK;
+        mpg123_handle* handle = mpg123_new(nullptr, &error);
+        if (handle == nullptr) return MMSYSERR_NOMEM;
+        // Exactly this rate, channel count and 16-bit signed output; the
+        // decoder converts a stream that differs from what its header said.
+        const bool ok = mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0) == MPG123_OK &&
+                        mpg123_format_none(handle) == MPG123_OK &&
+                        mpg123_format(handle, static_cast<long>(rate),
+                                      channels == 2 ? MPG123_STEREO : MPG123_MONO,
+                                      MPG123_ENC_SIGNED_16) == MPG123_OK &&
+                        mpg123_open_feed(handle) == MPG123_OK;
+        if (!ok) {
+            mpg123_delete(handle);
+            return MMSYSERR_ERROR;
+        }
+        out = std::make_unique<Mpg123Stream>(handle, channels * 2u);
+        return MMSYSERR_NOERROR;
+    }
+};
+
+}  // namespace
+
+std::shared_ptr<AcmDriver> CreateMpg123Driver() { return std::make_shared<Mpg123Driver>(); }
+
+AcmRegistry& DefaultAcmRegistry() {
+    static AcmRegistry registry;
+    static std::once_flag once;
+    std::call_once(once, [] { registry.add(CreateMpg123Driver()); });
+    return registry;
+}
+
+}  // namespace zirpel::acm
