@@ -31,10 +31,6 @@ struct FakeAudio {
         std::lock_guard lock(mutex);
         return captured;
     }
-    void Append(const std::uint8_t* p, std::size_t n) {
-        std::lock_guard lock(mutex);
-        captured.insert(captured.end(), p, p + n);
-    }
 
     mutable std::mutex mutex;
     std::vector<std::uint8_t> captured;
@@ -99,12 +95,14 @@ public:
     }
 
     // Plays `bytes` bytes now (silence when nothing plays).
+    // The block is recorded before anyone woken by its notifications can
+    // look at the recording.
     void Advance(std::size_t bytes) {
         std::vector<std::uint8_t> block(bytes);
         std::shared_ptr<LoopingSoundBuffer> buffer = Buffer();
-        if (buffer)
-            buffer->Render(block.data(), bytes);
-        audio_->Append(block.data(), bytes);
+        std::lock_guard lock(audio_->mutex);
+        if (buffer) buffer->Render(block.data(), bytes);
+        audio_->captured.insert(audio_->captured.end(), block.begin(), block.end());
     }
 
     // The device goes away under the buffer (as when it is unplugged for good).
