@@ -120,6 +120,13 @@ SaveStatus EncodeClipToMP3(Mp3Encoder& encoder, const ClipData& clip, std::int32
     return SaveStatus::Saved;
 }
 
+std::string CompleteSaveFileName(const std::string& fileName, int filterIndex) {
+    const std::size_t slash = fileName.find_last_of('/');
+    const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+    if (fileName.find('.', start) != std::string::npos) return fileName;
+    return fileName + (filterIndex == kSaveFilterWav ? ".wav" : ".mp3");
+}
+
 SaveStatus SaveClipAsMP3File(Mp3Encoder& encoder, const std::string& fileName,
                              const ClipData& clip, std::int32_t outputRate, std::int32_t bitRate,
                              const ProgressFn& progress) {

@@ -80,6 +80,16 @@ SaveStatus SaveClipAsMP3File(Mp3Encoder& encoder, const std::string& fileName,
                              const ClipData& clip, std::int32_t outputRate, std::int32_t bitRate,
                              const ProgressFn& progress);
 
+// The save dialog's filter and the extension each of its entries gives a
+// name typed without one.
+inline constexpr const char* kSaveFilter = "MP3-Datei|*.MP3|WAV-Datei|*.WAV";
+inline constexpr int kSaveFilterMp3 = 1;
+inline constexpr int kSaveFilterWav = 2;
+
+// Appends ".mp3" (filter 1) or ".wav" (filter 2) when the last path
+// component holds no dot; otherwise returns the name unchanged.
+std::string CompleteSaveFileName(const std::string& fileName, int filterIndex);
+
 // The clip as a WAV file (WriteWaveFile), replacing the named file only when
 // the whole file was written. Saved or CannotWrite.
 SaveStatus SaveClipAsWaveFile(const std::string& fileName, const ClipData& clip);

@@ -188,6 +188,14 @@ TEST_F(SafeSaveTest, WaveSaveWritesWhatTheWriterWritesAndFollowsLinks) {
     EXPECT_EQ(Entries(), (std::vector<std::string>{"direct.wav", "link.wav", "real.wav"}));
 }
 
+TEST(CompleteSaveFileName, AddsTheFiltersExtensionOnlyWhenTheNameHasNone) {
+    EXPECT_EQ(CompleteSaveFileName("/a/song", 1), "/a/song.mp3");
+    EXPECT_EQ(CompleteSaveFileName("/a/song", 2), "/a/song.wav");
+    EXPECT_EQ(CompleteSaveFileName("/a/song.wav", 1), "/a/song.wav");
+    EXPECT_EQ(CompleteSaveFileName("/a.b/song", 2), "/a.b/song.wav");
+    EXPECT_EQ(CompleteSaveFileName("/a/.song", 1), "/a/.song");
+}
+
 TEST(SafeFile, DiscardAndFailedWritesNeverTouchTheTarget) {
     std::string templ = (fs::temp_directory_path() / "zirpel-safe-XXXXXX").string();
     ASSERT_NE(::mkdtemp(templ.data()), nullptr);
