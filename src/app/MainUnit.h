@@ -35,6 +35,9 @@ class TSampleFormat;
 class TMusikCDForm;
 class TAboutBox;
 class TEchoForm;
+namespace zirpel {
+class Mp3Encoder;
+}
 
 // Platform services the window uses. Every member left empty is filled with
 // the real implementation; tests put fakes here.
@@ -44,6 +47,8 @@ struct MainFormServices {
     std::function<int(QDialog&)> execDialog;
 
     // --- export services (src/export/ui) ---
+    // MP3 encoder used by the save commands (libmp3lame when empty).
+    zirpel::Mp3Encoder* encoder = nullptr;
 
     // --- codec services (src/codec/ui) ---
 
@@ -198,6 +203,10 @@ private:
     MainFormServices FServices;
 
     // --- export state (src/export/ui) ---
+    // Writes the clip as MP3 to `fileName` with the lists' rate and bit rate.
+    void SaveAsMP3File(const std::string& fileName);
+    // The save dialog's filter, kept from one save to the next (1 = MP3, 2 = WAV).
+    int FSaveFilterIndex = 1;
 
     // --- codec state (src/codec/ui) ---
 
