@@ -4,12 +4,11 @@
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
-
-#include <QDir>
-#include <QFile>
 
 #include <cmath>
 #include <cstring>
