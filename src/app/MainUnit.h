@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "app/Dialogs.h"
+#include "playback/ChunkFill.h"
+#include "playback/SoundBuffer.h"
 #include "wave/AudioFormat.h"
 
 class QAction;
@@ -53,6 +55,11 @@ struct MainFormServices {
     // --- codec services (src/codec/ui) ---
 
     // --- playback services (src/playback/ui) ---
+    // Opens the sound output device (SDL audio when empty).
+    std::function<zirpel::SoundResult(std::unique_ptr<zirpel::SoundDevice>&)> openSoundDevice;
+    // Asks the application to end once its event loop runs (when the sound
+    // output cannot be set up). Default: a queued QCoreApplication::quit.
+    std::function<void()> quitApplication;
 };
 
 struct TProgressRect {
@@ -211,4 +218,17 @@ private:
     // --- codec state (src/codec/ui) ---
 
     // --- playback state (src/playback/ui) ---
+    // The sound output, created by SetUpPlayback in this order.
+    std::unique_ptr<zirpel::SoundDevice> FDirectSound;
+    zirpel::WaveFormatEx FPlayFormat{};
+    zirpel::SoundBufferDesc FPlayBufferDesc{};
+    std::uint32_t FDSBufferSize = 0;
+    std::shared_ptr<zirpel::LoopingSoundBuffer> FPlayBuffer;
+    std::shared_ptr<zirpel::SoundNotify> FPlayNotify;
+    std::shared_ptr<zirpel::PlayEvent> FFirstHalfEvent;   // play position reached byte 22050
+    std::shared_ptr<zirpel::PlayEvent> FSecondHalfEvent;  // play position reached byte 44099
+    zirpel::PositionNotify FNotifyPositions[2];
+    zirpel::SoundResult FDSResult{};  // result of the last sound call
+    bool FPlaying = false;            // PlayBtnClick's loop is running
+    zirpel::ClipView CurrentClipView() const;
 };
