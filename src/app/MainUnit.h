@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "app/Dialogs.h"
+#include "codec/ACMConvertor.h"
+#include "codec/FormatBlock.h"
 #include "playback/ChunkFill.h"
 #include "playback/SoundBuffer.h"
 #include "wave/AudioFormat.h"
@@ -53,6 +55,8 @@ struct MainFormServices {
     zirpel::Mp3Encoder* encoder = nullptr;
 
     // --- codec services (src/codec/ui) ---
+    // Codec drivers of the MP3 import (the libmpg123 driver when empty).
+    zirpel::acm::AcmRegistry* codecs = nullptr;
 
     // --- playback services (src/playback/ui) ---
     // Opens the sound output device (SDL audio when empty).
@@ -216,6 +220,15 @@ private:
     int FSaveFilterIndex = 1;
 
     // --- codec state (src/codec/ui) ---
+public:
+    // The MPEG layer-3 formats the installed codecs offer: filled at start-up,
+    // kept for the window's life.
+    std::vector<zirpel::FormatBlock> FMP3Formats;
+    std::int32_t FMP3FormatCount = 0;
+    // The MP3 import's stream convertor.
+    zirpel::TACMConvertor mp3wav{FServices.codecs ? *FServices.codecs : zirpel::acm::DefaultAcmRegistry()};
+
+private:
 
     // --- playback state (src/playback/ui) ---
     // The sound output, created by SetUpPlayback in this order.
