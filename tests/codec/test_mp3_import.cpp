@@ -304,6 +304,16 @@ TEST(Mp3Import, FilesWithoutAudioAndFilesThatCannotBeOpened) {
     EXPECT_FALSE(ReadWaveFile(h.wav()));  // nothing was converted
     EXPECT_FALSE(h.mp3wav.Active());
 
+    // A PCM WAV file named .mp3 goes through the MP3 path as a RIFF-wrapped
+    // file; whatever the decoder makes of its data, the result is well-formed.
+    const auto tone = Tone(8000, 1, 0.5, 440);
+    ASSERT_TRUE(WriteWaveFile(h.dir.file("pcm.mp3"), reinterpret_cast<const std::uint8_t*>(tone.data()),
+                              static_cast<std::int32_t>(tone.size() * 2), 8000, false, true));
+    EXPECT_EQ(h.run(h.dir.file("pcm.mp3"), h.wav()), Mp3ConvertResult::Converted);
+    const Decoded pcm = CheckWave(h.wav());
+    EXPECT_EQ(pcm.rate, 8000);
+    EXPECT_EQ(pcm.channels, 1);
+
     // A cut RIFF wrapper: the error escapes, the output is gone.
     WriteBytes(h.dir.file("riff.mp3"), {'R', 'I', 'F', 'F', 0, 0});
     EXPECT_THROW(h.run(h.dir.file("riff.mp3"), h.wav()), EInOutError);
