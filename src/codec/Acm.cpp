@@ -69,7 +69,10 @@ std::uint32_t SupportOf(const AcmDriverIdObject& id) {
 
 }  // namespace
 
-AcmRegistry::AcmRegistry() = default;
+AcmRegistry::AcmRegistry() {
+    // The handle table must outlive every registry, static ones included.
+    Handles();
+}
 
 AcmRegistry::~AcmRegistry() {
     auto& t = Handles();
