@@ -9,11 +9,14 @@
 #include <QTimer>
 
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <optional>
 
 #include "GuiFixture.h"
 #include "playback/FakeSoundDevice.h"
 #include "view/ui/PaintBox.h"
+#include "wave/WaveFile.h"
 
 using zirpel::SoundResult;
 using zirpel::kChunkBytes;
@@ -292,4 +295,72 @@ TEST_F(NoSoundDriverTest, StartUpWithoutADeviceShowsTheMessageAndEnds) {
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, kNoSound);
     EXPECT_EQ(quitRequests, 1);
+}
+
+// As a user would: open a WAV, drag a selection, PLAY without and with the
+// loop box, STOP; SDL's disk driver records what was played.
+class DiskSoundTest : public RealSoundTest {
+protected:
+    std::optional<QByteArray> oldFile;
+    QString file;
+    void ArrangeDriver() override {
+        qputenv("SDL_AUDIODRIVER", "disk");
+        if (qEnvironmentVariableIsSet("SDL_DISKAUDIOFILE")) oldFile = qgetenv("SDL_DISKAUDIOFILE");
+        file = QString::fromStdString(TempPath("played.raw"));
+        qputenv("SDL_DISKAUDIOFILE", file.toLocal8Bit());
+    }
+    void TearDown() override {
+        RealSoundTest::TearDown();
+        if (oldFile) qputenv("SDL_DISKAUDIOFILE", *oldFile);
+        else qunsetenv("SDL_DISKAUDIOFILE");
+    }
+};
+
+TEST_F(DiskSoundTest, RecordsTheSelectionOnceThenRepeatedUntilStop) {
+    const Bytes clip = NonZeroClip(30000);
+    const std::string wav = TempPath("tone.wav");
+    ASSERT_TRUE(zirpel::WriteWaveFile(wav, clip.data(), static_cast<std::int32_t>(clip.size()), 44100,
+                                      true, true));
+    OpenFile(wav);
+    ASSERT_EQ(form->FSampleSize, static_cast<std::int32_t>(clip.size()));
+    QTest::mousePress(form->PaintBox1, Qt::LeftButton, {}, QPoint(100, 40));
+    QTest::mouseMove(form->PaintBox1, QPoint(150, 40));
+    QTest::mouseRelease(form->PaintBox1, Qt::LeftButton, {}, QPoint(200, 40));
+    const int start = std::min(form->FSelAnchor, form->FSelCaret) / 2;
+    const int end = std::max(form->FSelAnchor, form->FSelCaret) / 2;
+    ASSERT_GT(end - start, 1000);
+    ASSERT_LT(end - start, 11025);  // one chunk per pass
+    const Bytes pass = ExpectedChunk(clip, start, end, 0);
+
+    form->SchleifeCheck->setChecked(false);
+    ClickPlay();
+    form->SchleifeCheck->setChecked(true);
+    QTimer::singleShot(1200, form.get(), [&] { QTest::mouseClick(form->StopBTN, Qt::LeftButton); });
+    ClickPlay();
+    EXPECT_TRUE(dialogs.messages.empty());
+    form.reset();  // closes the device and the recording
+
+    std::ifstream in(file.toStdString(), std::ios::binary);
+    const Bytes stream{std::istreambuf_iterator<char>(in), {}};
+    const auto sound = [&](Bytes::const_iterator from) {
+        return std::find_if(from, stream.end(), [](std::uint8_t b) { return b != 0; });
+    };
+    const auto matchesPass = [&](Bytes::const_iterator at) {
+        return stream.end() - at >= static_cast<std::ptrdiff_t>(pass.size()) &&
+               std::equal(pass.begin(), pass.end(), at);
+    };
+    // The single play: the pass once, then silence until the second play.
+    auto at = sound(stream.begin());
+    ASSERT_TRUE(matchesPass(at));
+    at = sound(at + static_cast<std::ptrdiff_t>(pass.size()));
+    // The looping play: the pass again and again (each ends in the silence
+    // up to its chunk's end), until STOP cut it off.
+    int passes = 0;
+    while (matchesPass(at)) {
+        ++passes;
+        at += static_cast<std::ptrdiff_t>(pass.size());
+    }
+    EXPECT_GE(passes, 2);
+    const auto cut = std::mismatch(pass.begin(), pass.end(), at, stream.end()).second;
+    EXPECT_TRUE(std::all_of(cut, stream.end(), [](std::uint8_t b) { return b == 0; }));
 }
