@@ -62,7 +62,7 @@ struct MainFormServices {
     // Opens the sound output device (SDL audio when empty).
     std::function<zirpel::SoundResult(std::unique_ptr<zirpel::SoundDevice>&)> openSoundDevice;
     // Asks the application to end once its event loop runs (when the sound
-    // output cannot be set up). Default: a queued QCoreApplication::quit.
+    // output cannot be set up). Default: exit as soon as the main loop runs.
     std::function<void()> quitApplication;
 };
 

@@ -1,11 +1,13 @@
 // Playback commands of the main window: the sound output set-up at start,
 // PLAY and STOP, and the release at the end. The loop itself is the
 // Qt-free RunPlayLoop; this file connects it to the window.
+#include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QThread>
 #include <QTimer>
 
 #include "app/MainUnit.h"
@@ -15,6 +17,25 @@
 
 using zirpel::SoundResult;
 
+namespace {
+
+// Ends the program as soon as its main event loop runs. The start-up goes
+// on first (and may pump events or show a modal box itself), so a plain
+// queued quit could be spent before the loop starts; this one waits until
+// the main loop runs with no modal window open. It exits directly: the
+// close confirmation is not asked.
+void EndOnceRunning() {
+    auto* timer = new QTimer(qApp);
+    QObject::connect(timer, &QTimer::timeout, qApp, [timer] {
+        if (QThread::currentThread()->loopLevel() != 1 || QApplication::activeModalWidget()) return;
+        timer->stop();
+        QCoreApplication::exit(0);
+    });
+    timer->start(10);
+}
+
+}  // namespace
+
 void TMainForm::SetUpPlayback() {
     const auto failed = [this] {
         FDialogs->messageBox("Konnte DirectSound (DirectX) nicht initialisieren...", "",
@@ -22,7 +43,7 @@ void TMainForm::SetUpPlayback() {
         if (FServices.quitApplication)
             FServices.quitApplication();
         else
-            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+            EndOnceRunning();
     };
 
     FDSResult = FServices.openSoundDevice ? FServices.openSoundDevice(FDirectSound)
