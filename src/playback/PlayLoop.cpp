@@ -48,10 +48,10 @@ PlayEnd RunPlayLoop(const PlayOutput& out, PlayRange range, const PlayCallbacks&
                     SoundResult& result) {
     std::vector<std::uint8_t> chunkStore(kChunkBytes, 0);
     const std::span<std::uint8_t, kChunkBytes> chunk(chunkStore.data(), kChunkBytes);
-    const std::span<const std::uint8_t, kChunkBytes> silence = chunk;  // while zero
 
-    // Start from silence so nothing of an earlier play is heard.
-    CopyToBuffer(out.buffer, 0, silence.data(), kChunkBytes, result);
+    // Start from silence (the chunk is still all zero) so nothing of an
+    // earlier play is heard.
+    CopyToBuffer(out.buffer, 0, chunk.data(), kChunkBytes, result);
     result = out.buffer.Play(0, 0, kPlayLooping);
 
     double pos = range.start;
