@@ -67,6 +67,8 @@ bool SafeFile::open(const std::string& target) {
     struct stat old {};
     const bool replacing = ::stat(target_.c_str(), &old) == 0;
     if (replacing && !S_ISREG(old.st_mode)) return false;
+    // A file the user may not write stays as it is, as with a direct write.
+    if (replacing && ::access(target_.c_str(), W_OK) != 0) return false;
 
     std::random_device seed;
     std::mt19937 rng(seed());

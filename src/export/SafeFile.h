@@ -22,7 +22,8 @@ public:
     SafeFile& operator=(const SafeFile&) = delete;
 
     // Creates the temporary file beside `target`. False if it cannot be
-    // created (folder missing or not writable, ...).
+    // created (folder missing or not writable, ...), or if `target` exists
+    // but is not a regular file the caller may write.
     bool open(const std::string& target);
 
     // Name of the temporary file, for writers that open files by name.

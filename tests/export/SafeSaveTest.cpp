@@ -173,6 +173,16 @@ TEST_F(SafeSaveTest, FolderThatDoesNotExist) {
     EXPECT_EQ(SaveClipAsWaveFile(Path("missing/song.wav"), Clip()), SaveStatus::CannotWrite);
 }
 
+TEST_F(SafeSaveTest, ReadOnlyFileIsNotReplaced) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root may write any file";
+    const std::string target = Path("locked.mp3");
+    Write(target, old_);
+    ::chmod(target.c_str(), 0444);
+    FakeEncoder enc;
+    EXPECT_EQ(SaveClipAsMP3File(enc, target, Clip(), 44100, 128, {}), SaveStatus::CannotCreate);
+    EXPECT_EQ(Read(target), old_);
+}
+
 TEST_F(SafeSaveTest, WaveSaveWritesWhatTheWriterWritesAndFollowsLinks) {
     const std::string direct = Path("direct.wav");
     ASSERT_TRUE(WriteWaveFile(direct, clip_.data(), 12000, 44100, true, true));

@@ -274,4 +274,16 @@ TEST_F(RealSaveTest, SavedMp3FilesDecode) {
     EXPECT_EQ(form->BitRate->currentText(), "128");
 }
 
+TEST_F(RealSaveTest, NothingToSaveBeforeAClipIsOpen) {
+    // No clip yet (rate 0): the encoder refuses, the WAV writer too; no file appears.
+    dialogs.saveAnswers.push_back(FileChoice{TempPath("leer"), 1});
+    QTest::mouseClick(form->SaveBtn, Qt::LeftButton);
+    dialogs.saveAnswers.push_back(FileChoice{TempPath("leer"), 2});
+    QTest::mouseClick(form->SaveBtn, Qt::LeftButton);
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[0].text, "Konnte LAME Encoder nicht initialisieren...");
+    EXPECT_EQ(dialogs.messages[1].text, "Konnte Datei nicht speichern");
+    EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden).size(), 0);
+}
+
 }  // namespace
