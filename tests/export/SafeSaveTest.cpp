@@ -17,7 +17,6 @@
 
 #include "export/FakeEncoder.h"
 #include "export/LameEncoder.h"
-#include "export/SafeFile.h"
 #include "export/SaveClip.h"
 #include "wave/WaveFile.h"
 
@@ -204,34 +203,6 @@ TEST(CompleteSaveFileName, AddsTheFiltersExtensionOnlyWhenTheNameHasNone) {
     EXPECT_EQ(CompleteSaveFileName("/a/song.wav", 1), "/a/song.wav");
     EXPECT_EQ(CompleteSaveFileName("/a.b/song", 2), "/a.b/song.wav");
     EXPECT_EQ(CompleteSaveFileName("/a/.song", 1), "/a/.song");
-}
-
-TEST(SafeFile, DiscardAndFailedWritesNeverTouchTheTarget) {
-    std::string templ = (fs::temp_directory_path() / "zirpel-safe-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(templ.data()), nullptr);
-    const std::string target = templ + "/t.bin";
-    {
-        std::ofstream(target) << "keep";
-    }
-    {
-        SafeFile f;
-        ASSERT_TRUE(f.open(target));
-        EXPECT_TRUE(f.write("new", 3));
-        // Dropped without commit.
-    }
-    {
-        SafeFile f;
-        ASSERT_TRUE(f.open(target));
-        f.discard();
-        EXPECT_FALSE(f.write("new", 3));
-        EXPECT_FALSE(f.commit());
-    }
-    std::ifstream in(target);
-    std::string content;
-    in >> content;
-    EXPECT_EQ(content, "keep");
-    EXPECT_EQ(std::distance(fs::directory_iterator(templ), fs::directory_iterator()), 1);
-    fs::remove_all(templ);
 }
 
 }  // namespace
