@@ -52,7 +52,25 @@ std::optional<zirpel::FileChoice> RunFileDialog(QWidget* parent, const zirpel::F
     dialog.setNameFilters(filters);
     if (req.filterIndex >= 1 && req.filterIndex <= filters.size())
         dialog.selectNameFilter(filters[req.filterIndex - 1]);
-    if (!save) dialog.setDefaultSuffix(QString::fromStdString(req.defaultExt));
+    if (save) {
+        // The program completes a bare name from the chosen filter; telling the
+        // dialog the same suffix lets it ask before that completed name is
+        // overwritten.
+        const QStringList plain = QString::fromStdString(req.filter).split(QLatin1Char('|'));
+        auto suffixFor = [plain](const QStringList& all, const QString& chosen) {
+            const qsizetype i = all.indexOf(chosen);
+            if (i < 0 || 2 * i + 1 >= plain.size()) return QString();
+            QString pattern = plain[2 * i + 1].section(QLatin1Char(';'), 0, 0);
+            return pattern.startsWith(QLatin1String("*.")) ? pattern.mid(2).toLower() : QString();
+        };
+        dialog.setDefaultSuffix(suffixFor(filters, dialog.selectedNameFilter()));
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [&dialog, filters, suffixFor](const QString& f) {
+                             dialog.setDefaultSuffix(suffixFor(filters, f));
+                         });
+    } else {
+        dialog.setDefaultSuffix(QString::fromStdString(req.defaultExt));
+    }
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !req.confirmOverwrite);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     zirpel::FileChoice choice;
