@@ -50,6 +50,9 @@ std::optional<zirpel::FileChoice> RunFileDialog(QWidget* parent, const zirpel::F
     dialog.setDirectory(QString::fromStdString(req.initialDir));
     const QStringList filters = QtNameFilters(req.filter);
     dialog.setNameFilters(filters);
+    // The label alone is shown, as the filter string gives it; the case-blind
+    // patterns behind it are an implementation detail.
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
     if (req.filterIndex >= 1 && req.filterIndex <= filters.size())
         dialog.selectNameFilter(filters[req.filterIndex - 1]);
     if (save) {

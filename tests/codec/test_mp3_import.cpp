@@ -86,7 +86,7 @@ Decoded CheckWave(const std::string& path) {
     EXPECT_EQ(std::string(b.begin() + 36, b.begin() + 40), "data");
     EXPECT_EQ(LE32(b, 40), b.size() - 44);
     d.pcm.resize((b.size() - 44) / 2);
-    std::memcpy(d.pcm.data(), b.data() + 44, d.pcm.size() * 2);
+    if (!d.pcm.empty()) std::memcpy(d.pcm.data(), b.data() + 44, d.pcm.size() * 2);
     return d;
 }
 

@@ -337,3 +337,19 @@ TEST_F(MainFormTest, ScreenshotForTheReadme) {
     QApplication::processEvents();
     ASSERT_TRUE(form->grab().save(QString::fromLocal8Bit(out)));
 }
+
+TEST_F(MainFormTest, AfterCropTheWholeRemainingClipIsInView) {
+    const std::string wav = TempPath("six.wav");
+    const auto pcm = Stereo16Tone(132300);  // 6 s at 22050 Hz
+    ASSERT_TRUE(zirpel::WriteWaveFile(wav, pcm.data(), static_cast<std::int32_t>(pcm.size()), 22050, true, true));
+    OpenFile(wav);
+    QTest::mousePress(form->PaintBox1, Qt::LeftButton, {}, QPoint(166, 20));
+    QTest::mouseMove(form->PaintBox1, QPoint(300, 20));
+    QTest::mouseRelease(form->PaintBox1, Qt::LeftButton, {}, QPoint(366, 20));
+    form->RunCommand([this] { form->CropToSelectionClick(); });
+    const int w = form->PaintBox1->width();
+    EXPECT_EQ(form->ZoomOutEd->value(), std::max(1, form->SampleIndexCount() / w));
+    const std::int32_t z = form->ZoomOutEd->value();
+    EXPECT_EQ(form->RxSlider1->maximum(), std::max(1, (form->SampleIndexCount() - w * z) / z));
+    EXPECT_EQ(form->RxSlider1->value(), 0);
+}
