@@ -13,6 +13,7 @@
 #include <iterator>
 #include <optional>
 
+#include "playback/TestClips.h"
 #include "GuiFixture.h"
 #include "playback/FakeSoundDevice.h"
 #include "view/ui/PaintBox.h"
@@ -27,17 +28,6 @@ namespace {
 
 const char* const kNoSound = "Konnte DirectSound (DirectX) nicht initialisieren...";
 
-// 44100 Hz 16-bit stereo without a zero byte: frame i is (i % 255 + 1 | ..., 0x1234).
-Bytes NonZeroClip(int frames) {
-    Bytes v;
-    for (int i = 0; i < frames; ++i) {
-        v.push_back(static_cast<std::uint8_t>(i % 255 + 1));
-        v.push_back(static_cast<std::uint8_t>(i / 255 % 255 + 1));
-        v.push_back(0x34);
-        v.push_back(0x12);
-    }
-    return v;
-}
 
 // Chunk c of a 44100 Hz stereo clip played over frames [start, end).
 Bytes ExpectedChunk(const Bytes& clip, int start, int end, int c) {

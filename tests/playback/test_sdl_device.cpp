@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "playback/TestClips.h"
 #include "playback/PlaybackRig.h"
 #include "playback/SdlSoundDevice.h"
 
@@ -38,17 +39,6 @@ private:
     std::optional<std::string> old_;
 };
 
-// 44100 Hz 16-bit stereo without a zero byte anywhere.
-Bytes NonZeroClip(int frames) {
-    Bytes v;
-    for (int i = 0; i < frames; ++i) {
-        v.push_back(static_cast<std::uint8_t>(i % 255 + 1));
-        v.push_back(static_cast<std::uint8_t>(i / 255 % 255 + 1));
-        v.push_back(0x34);
-        v.push_back(0x12);
-    }
-    return v;
-}
 
 Bytes Chunk(const Bytes& clip, int c) {
     Bytes chunk(kChunkBytes, 0);
