@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets up what is missing, builds everything and runs the whole test suite
 # headless: once in a normal build, once under AddressSanitizer and
-# UndefinedBehaviorSanitizer, then the short fuzzing run.
+# UndefinedBehaviorSanitizer, with a short fuzzing run in between.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup-deps.sh
@@ -15,6 +15,11 @@ cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
 cmake --build build/test -j"$jobs"
 ctest --test-dir build/test --output-on-failure
 
+if [ -x fuzz/build_and_run.sh ] || [ -f fuzz/build_and_run.sh ]; then
+  echo "== Fuzzing (bounded)"
+  bash fuzz/build_and_run.sh
+fi
+
 echo "== Build and test under ASan + UBSan"
 cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZIRPEL_SANITIZE=ON \
       -DZIRPEL_BUILD_BENCH=OFF > /dev/null
@@ -24,8 +29,3 @@ LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0" \
 UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
   ctest --test-dir build/sanitize --output-on-failure
 
-if [ -x fuzz/build_and_run.sh ] || [ -f fuzz/build_and_run.sh ]; then
-  echo "== Fuzzing (bounded)"
-  bash fuzz/build_and_run.sh
-fi
-echo "All test stages passed."
