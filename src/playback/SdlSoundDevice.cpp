@@ -93,6 +93,9 @@ private:
 
 SoundResult CreateSdlSoundDevice(std::unique_ptr<SoundDevice>& out) {
     out.reset();
+    // SDL would otherwise turn SIGINT and SIGTERM into quit events that this
+    // program never reads, so it could no longer be ended by a signal.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return SoundResult::NoDriver;
     auto device = std::make_unique<SdlSoundDevice>();
     if (!device->Open()) return SoundResult::NoDriver;  // the destructor quits SDL again

@@ -2,6 +2,7 @@
 // device was given, so the recorded stream must hold the chunks in order.
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -137,4 +138,17 @@ TEST(SdlSoundDevice, RecordedStreamRepeatsTheRangeWhileLooping) {
     const auto rest = stream.begin() + 4 * kChunkBytes;
     const auto cut = std::mismatch(c0.begin(), c0.end(), rest, stream.end()).second;
     EXPECT_TRUE(AllZero(cut, stream.end()));
+}
+
+// The window program must still end on SIGTERM or Ctrl+C: opening the sound
+// output may not take those signals over.
+TEST(SdlSoundDevice, LeavesTheTerminationSignalsToTheProgram) {
+    EnvVar driver("SDL_AUDIODRIVER", "dummy");
+    std::unique_ptr<SoundDevice> device;
+    ASSERT_EQ(CreateSdlSoundDevice(device), SoundResult::Ok);
+    for (int sig : {SIGTERM, SIGINT}) {
+        struct sigaction current {};
+        ASSERT_EQ(sigaction(sig, nullptr, &current), 0);
+        EXPECT_EQ(current.sa_handler, SIG_DFL) << "signal " << sig;
+    }
 }
