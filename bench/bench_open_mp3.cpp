@@ -19,7 +19,7 @@
 
 #include "codec/ACMConvertor.h"
 #include "codec/Mp3Import.h"
-#include "codec/TempFileName.h"
+#include "codec/OpenAudioFile.h"
 #include "wave/WaveFile.h"
 
 namespace fs = std::filesystem;
@@ -69,21 +69,17 @@ void BM_OpenMp3(benchmark::State& state) {
     EnumerateMp3Formats(acm::DefaultAcmRegistry(), formats, count, nullptr);
     TACMConvertor mp3wav;
     mp3wav.LoadMp3WavStoredValues();
-    bool stop = false;
+    Mp3Codec codec{mp3wav, formats, count};
+    LongTask quiet;
     std::size_t bytes = 0;
     for (auto _ : state) {
-        const std::string temp = UniqueTempFileName(g_dir.string(), "tempwav", ".wav");
-        Mp3ConversionContext ctx{mp3wav, formats, count, stop, [](std::int32_t) {}, [] {},
-                                 [](const std::string&) {}};
-        ConvertMP3WAV(g_mp3, temp, ctx);
-        auto wav = ReadWaveFile(temp);
-        std::remove(temp.c_str());
-        if (!wav) {
+        OpenResult r = OpenAudioFile(g_mp3, codec, g_dir.string(), quiet);
+        if (!r.ok()) {
             state.SkipWithError("conversion gave no readable WAV file");
             return;
         }
-        bytes = wav->data.size();
-        benchmark::DoNotOptimize(wav->data.data());
+        bytes = r.clip.bytes.size();
+        benchmark::DoNotOptimize(r.clip.bytes.data());
     }
     state.counters["pcm_bytes"] = static_cast<double>(bytes);
 }

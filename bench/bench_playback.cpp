@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "playback/ChunkFill.h"
+#include "playback/LoopCallbacks.h"
 #include "playback/PlaybackRig.h"
 #include "playback/SdlSoundDevice.h"
 
@@ -44,7 +45,7 @@ std::vector<std::uint8_t> ToneClip(int frames) {
 void BM_LoopingPlaybackCpu(benchmark::State& state) {
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     const auto clip = ToneClip(3 * 44100);  // a 3 s selection, looping
-    const ClipView view{clip.data(), static_cast<std::int32_t>(clip.size()),
+    const ClipSpan view{clip.data(), static_cast<std::int32_t>(clip.size()),
                         ClipFormat{44100, true, true}};
     for (auto _ : state) {
         std::unique_ptr<SoundDevice> device;
@@ -61,7 +62,7 @@ void BM_LoopingPlaybackCpu(benchmark::State& state) {
         int rounds = 0;
         Clock::time_point stopAt{};
         const auto start = Clock::now();
-        PlayCallbacks cb{[&] {
+        testing::PlayCallbacks cb{[&] {
                              ++rounds;
                              if (!stop && Clock::now() - start >= std::chrono::seconds(10)) {
                                  stop = true;  // as if STOP was clicked now
@@ -73,7 +74,7 @@ void BM_LoopingPlaybackCpu(benchmark::State& state) {
                          [](std::int64_t) {}};
         SoundResult result = SoundResult::Ok;
         const double cpu0 = ProcessCpuSeconds();
-        RunPlayLoop(rig.Output(), PlayRangeFor(view, 0, 0), cb, result);
+        testing::RunPlayLoop(rig.Output(), FrameRange{0, view.frames()}, cb, result);
         const auto end = Clock::now();
         const double cpu = ProcessCpuSeconds() - cpu0;
         const double wall = std::chrono::duration<double>(end - start).count();
@@ -90,7 +91,7 @@ BENCHMARK(BM_LoopingPlaybackCpu)->Iterations(1)->UseRealTime()->Unit(benchmark::
 // One chunk from an 8-bit mono 22050 Hz clip (resampling and widening).
 void BM_FillChunk(benchmark::State& state) {
     std::vector<std::uint8_t> clip(22050 * 10, 100);
-    const ClipView view{clip.data(), static_cast<std::int32_t>(clip.size()),
+    const ClipSpan view{clip.data(), static_cast<std::int32_t>(clip.size()),
                         ClipFormat{22050, false, false}};
     std::vector<std::uint8_t> out(kChunkBytes);
     double pos = 0;

@@ -22,8 +22,9 @@ static void BM_Repaint1920x300(benchmark::State& state) {
     const std::int32_t zoom = frames * 2 / 1920;
     QImage bitmap;
     for (auto _ : state) {
-        const auto g = zirpel::ComputeWaveform(clip.data(), static_cast<std::int32_t>(clip.size()), f,
-                                               1000, 500000, zoom, 0, 1920, 300);
+        const auto g = zirpel::ComputeWaveform(
+            zirpel::ClipSpan{clip.data(), static_cast<std::int32_t>(clip.size()), f},
+            zirpel::Selection{1000, 500000}, zirpel::ViewPosition{zoom, 0, 1920, 300});
         RenderWaveform(bitmap, QSize(1920, 300), g);
         benchmark::DoNotOptimize(bitmap.constBits());
     }

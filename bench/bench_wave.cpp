@@ -23,17 +23,17 @@ std::string& BenchFile() {
 bool CreateBenchFile() {
     std::vector<std::uint8_t> data(kDataBytes);
     for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i * 31 + (i >> 9));
-    return zirpel::WriteWaveFile(BenchFile(), data.data(), kDataBytes, 44100, true, true);
+    return zirpel::WriteWaveFile(BenchFile(), zirpel::ClipSpan{data.data(), kDataBytes, {44100, true, true}});
 }
 
 void BM_ReadWaveFile(benchmark::State& state) {
     for (auto _ : state) {
         auto contents = zirpel::ReadWaveFile(BenchFile());
-        if (!contents || contents->data.size() != static_cast<std::size_t>(kDataBytes)) {
+        if (!contents.ok() || contents.clip.bytes.size() != static_cast<std::size_t>(kDataBytes)) {
             state.SkipWithError("ReadWaveFile failed");
             break;
         }
-        benchmark::DoNotOptimize(contents->data.data());
+        benchmark::DoNotOptimize(contents.clip.bytes.data());
     }
     state.SetBytesProcessed(state.iterations() * std::int64_t{kDataBytes});
 }

@@ -18,10 +18,10 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <stdexcept>
+
 #include "app/AboutBox.h"
 #include "app/AppIcon.h"
-#include "app/GeneralError.h"
-#include "app/QtDialogs.h"
 #include "view/ui/PaintBox.h"
 #include "view/ui/ProgressPanel.h"
 
@@ -30,6 +30,15 @@ namespace {
 const char* const kMp3Rates[] = {"48000", "44100", "32000", "24000", "22050", "16000", "11025"};
 const char* const kBitRates[] = {"8",  "16", "24",  "32",  "40",  "48",  "56",
                                  "64", "80", "96", "112", "128", "144", "160"};
+
+// The window cannot work without any of its services; a missing one is a
+// programming error caught at once.
+MainFormServices Checked(MainFormServices s) {
+    if (!s.dialogs || !s.execDialog || !s.encoder || !s.codecs || !s.openSoundDevice ||
+        !s.quitApplication || !s.tempFolder || s.programFolder.empty())
+        throw std::invalid_argument("TMainForm: a platform service is missing");
+    return s;
+}
 
 QPushButton* MakeButton(QWidget* parent, const char* caption, int x, int y, int w) {
     auto* b = new QPushButton(QString::fromUtf8(caption), parent);
@@ -40,16 +49,7 @@ QPushButton* MakeButton(QWidget* parent, const char* caption, int x, int y, int 
 }  // namespace
 
 TMainForm::TMainForm(MainFormServices services, QWidget* parent)
-    : QMainWindow(parent), FServices(std::move(services)) {
-    if (FServices.dialogs) {
-        FDialogs = FServices.dialogs;
-    } else {
-        FOwnDialogs = std::make_unique<QtDialogs>(this);
-        FDialogs = FOwnDialogs.get();
-    }
-    FExecDialog = FServices.execDialog ? FServices.execDialog
-                                       : [](QDialog& d) { return d.exec(); };
-
+    : QMainWindow(parent), FServices(Checked(std::move(services))) {
     setWindowTitle(QString::fromUtf8("Quorbel Zirpel-Editor 1.0"));
     setWindowIcon(ZirpelIcon());
     setGeometry(228, 193, 696, 480);
@@ -138,7 +138,8 @@ void TMainForm::BuildControls() {
     ScrollBox1->setFrameShape(QFrame::NoFrame);
     ScrollBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ScrollBox1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    PaintBox1 = new TPaintBox(*this);
+    PaintBox1 = new TPaintBox();
+    PaintBox1->SetImage(&FViewBitmap);
     ScrollBox1->setWidget(PaintBox1);
     tab->addWidget(ScrollBox1, 1);
 
@@ -157,7 +158,8 @@ void TMainForm::BuildControls() {
     StatusBar1->setSizeGripEnabled(false);
     StatusPanel0 = new QLabel(StatusBar1);
     StatusPanel0->setFixedWidth(400);
-    StatusPanel1 = new TProgressPanel(*this);
+    StatusPanel1 = new TProgressPanel();
+    StatusPanel1->OnDrawPanel = [this](QPainter& p, const QRect& r) { StatusBar1DrawPanel(p, r); };
     StatusBar1->addWidget(StatusPanel0);
     StatusBar1->addWidget(StatusPanel1, 1);
     setStatusBar(StatusBar1);
@@ -176,6 +178,17 @@ void TMainForm::BuildControls() {
     Wire(StopBTN, &QPushButton::clicked, &TMainForm::StopBTNClick);
     Wire(CropToSelection, &QPushButton::clicked, &TMainForm::CropToSelectionClick);
     Wire(CutSelectionBtn, &QPushButton::clicked, &TMainForm::CutSelectionBtnClick);
+    // The view reports the mouse and its size; the window decides what they mean.
+    connect(PaintBox1, &TPaintBox::mousePressed, this,
+            [this](int x) { RunCommand([this, x] { PaintBox1MouseDown(x); }); });
+    connect(PaintBox1, &TPaintBox::mouseMoved, this, [this](int x, bool left) {
+        RunCommand([this, x, left] { PaintBox1MouseMove(x, left); });
+    });
+    connect(PaintBox1, &TPaintBox::mouseReleased, this,
+            [this](int x) { RunCommand([this, x] { PaintBox1MouseUp(x); }); });
+    // The bitmap follows the widget's size; a resize redraws it at the new
+    // size without touching the scroll range.
+    connect(PaintBox1, &TPaintBox::resized, this, [this] { RunCommand([this] { PaintBox1Paint(); }); });
     // Commands that arrive with later subsystems stay visible but inactive.
     MusikCDBtn->setEnabled(false);
     ChangeFormat->setEnabled(false);
@@ -233,7 +246,7 @@ void TMainForm::FormCreate() {
 }
 
 bool TMainForm::FormCloseQuery() {
-    return FDialogs->messageBox(
+    return FServices.dialogs->messageBox(
                "Hiermit beenden Sie das Programm! Alle nicht gespeicherten Daten gehen verloren!",
                "Programm beenden", zirpel::MsgButtons::OkCancel, zirpel::MsgIcon::Information) ==
            zirpel::MsgResult::Ok;
@@ -251,7 +264,7 @@ void TMainForm::FormDestroy() {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-    if (!FormCloseQuery()) {
+    if (!FTerminating && !FormCloseQuery()) {
         event->ignore();
         return;
     }
@@ -263,6 +276,14 @@ void TMainForm::Beenden1Click() { close(); }
 
 void TMainForm::berdasProgramm1Click() {
     if (AboutBox) ExecDialog(*AboutBox);
+}
+
+void TMainForm::Terminate() {
+    FTerminating = true;
+    FormClose();
+    // Every event loop ends, nested ones (a running play or import, a
+    // modal box) included; the loops see the stop request on their way out.
+    QCoreApplication::exit(0);
 }
 
 bool TMainForm::RunCommand(const std::function<void()>& command) {
@@ -277,25 +298,21 @@ bool TMainForm::RunCommand(const std::function<void()>& command) {
     return false;
 }
 
+void TMainForm::ShowNotice(const zirpel::Notice& notice) {
+    switch (notice.style) {
+        case zirpel::NoticeStyle::GeneralError:
+            ShowGeneralError(notice.text);
+            return;
+        case zirpel::NoticeStyle::ErrorIcon:
+            FServices.dialogs->messageBox(notice.text, "", zirpel::MsgButtons::Ok, zirpel::MsgIcon::Error);
+            return;
+        case zirpel::NoticeStyle::Plain:
+            FServices.dialogs->messageBox(notice.text, "", zirpel::MsgButtons::Ok, zirpel::MsgIcon::None);
+            return;
+    }
+}
+
 void TMainForm::ShowGeneralError(const std::string& text) {
-    FDialogs->messageBox(GeneralErrorText(text), "Zirpel-Editor", zirpel::MsgButtons::Ok,
-                         zirpel::MsgIcon::Error);
-}
-
-void TMainForm::ReplaceClip(std::vector<std::uint8_t> data) { ReplaceClip(std::move(data), ClipFormat()); }
-
-void TMainForm::ReplaceClip(std::vector<std::uint8_t> data, const zirpel::ClipFormat& format) {
-    FSampleData = std::move(data);
-    FSampleSize = static_cast<std::int32_t>(FSampleData.size());
-    FSampleRate = format.sampleRate;
-    FStereo = format.stereo;
-    F16Bit = format.is16Bit;
-    FSelAnchor = 0;
-    FSelCaret = 0;
-    ZoomOutFullClick();
-    PaintBox1Paint();
-}
-
-std::string TMainForm::ProgramFolder() const {
-    return QCoreApplication::applicationDirPath().toStdString();
+    FServices.dialogs->messageBox(zirpel::GeneralErrorText(text), "Zirpel-Editor",
+                                  zirpel::MsgButtons::Ok, zirpel::MsgIcon::Error);
 }

@@ -1,7 +1,11 @@
 // The main window: it owns the audio clip, the selection, the view state and
 // every command handler. Handlers are thin: they read controls, ask the
-// dialogs seam, call the Qt-free core, replace the clip and redraw. Handlers
-// of a subsystem are defined in that subsystem's ui/ folder.
+// dialogs seam, call the Qt-free core, replace the clip and redraw.
+//
+// The clip lives in the fields the program has always used (FSampleData,
+// FSampleSize, FSampleRate, FStereo, F16Bit). CurrentClip() and ClipSamples()
+// read them as one clip; ReplaceClip() is the one way to install a new clip,
+// and it redoes everything that depends on the clip.
 #pragma once
 
 #include <QImage>
@@ -13,12 +17,14 @@
 #include <string>
 #include <vector>
 
-#include "app/Dialogs.h"
+#include "app/Services.h"
+#include "clip/Clip.h"
+#include "clip/Extended.h"
+#include "clip/Notice.h"
+#include "clip/Selection.h"
 #include "codec/ACMConvertor.h"
 #include "codec/FormatBlock.h"
-#include "playback/ChunkFill.h"
 #include "playback/SoundBuffer.h"
-#include "wave/AudioFormat.h"
 
 class QAction;
 class QCheckBox;
@@ -39,32 +45,6 @@ class TSampleFormat;
 class TMusikCDForm;
 class TAboutBox;
 class TEchoForm;
-namespace zirpel {
-class Mp3Encoder;
-}
-
-// Platform services the window uses. Every member left empty is filled with
-// the real implementation; tests put fakes here.
-struct MainFormServices {
-    zirpel::Dialogs* dialogs = nullptr;
-    // Runs a modal dialog and returns its result code (QDialog::exec by default).
-    std::function<int(QDialog&)> execDialog;
-
-    // --- export services (src/export/ui) ---
-    // MP3 encoder used by the save commands (libmp3lame when empty).
-    zirpel::Mp3Encoder* encoder = nullptr;
-
-    // --- codec services (src/codec/ui) ---
-    // Codec drivers of the MP3 import (the libmpg123 driver when empty).
-    zirpel::acm::AcmRegistry* codecs = nullptr;
-
-    // --- playback services (src/playback/ui) ---
-    // Opens the sound output device (SDL audio when empty).
-    std::function<zirpel::SoundResult(std::unique_ptr<zirpel::SoundDevice>&)> openSoundDevice;
-    // Asks the application to end once its event loop runs (when the sound
-    // output cannot be set up). Default: exit as soon as the main loop runs.
-    std::function<void()> quitApplication;
-};
 
 struct TProgressRect {
     std::int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
@@ -74,7 +54,8 @@ class TMainForm : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit TMainForm(MainFormServices services = {}, QWidget* parent = nullptr);
+    // Every service must be set (RealServices::Complete fills them).
+    explicit TMainForm(MainFormServices services, QWidget* parent = nullptr);
     ~TMainForm() override;
 
     // ---- the audio clip ----
@@ -164,25 +145,40 @@ public:
     void PlayBtnClick();
     void StopBTNClick();
 
+    // Opens `fileName` as "Öffnen..." does after its dialog (messages included).
+    void OpenFile(const std::string& fileName);
+
     // Runs one command; an exception escaping it ends the command and is
     // shown by the general error display. Returns false if it failed.
     bool RunCommand(const std::function<void()>& command);
-    // The general error display: caption "Zirpel-Editor", error icon, OK.
+    // Shows a message of the core: the command's own box, or the general
+    // error display (caption "Zirpel-Editor", error icon, OK).
+    void ShowNotice(const zirpel::Notice& notice);
     void ShowGeneralError(const std::string& text);
 
-    // Clip replacement shared by crop, cut and the other commands that
-    // build a new buffer.
-    void ReplaceClip(std::vector<std::uint8_t> data);
-    void ReplaceClip(std::vector<std::uint8_t> data, const zirpel::ClipFormat& format);
+    // ---- the clip as one value ----
+    zirpel::ClipSpan CurrentClip() const;
+    zirpel::MutableClipSpan ClipSamples();  // for commands that change samples in place
+    zirpel::Selection CurrentSelection() const { return {FSelAnchor, FSelCaret}; }
     zirpel::ClipFormat ClipFormat() const { return {FSampleRate, FStereo, F16Bit}; }
     std::int32_t SampleIndexCount() const { return zirpel::SampleIndexCount(FSampleSize, ClipFormat()); }
 
-    std::int32_t ZoomFactor() const;
-    void SetZoomFactor(long double value);
+    // Installs a new clip: the old bytes go, nothing is selected, and the
+    // zoom, the scroll range and the drawing follow the new clip.
+    void ReplaceClip(zirpel::Clip clip);
+    // Zoom to the whole clip, scroll range, repaint: what every clip change needs.
+    void UpdateForClip();
 
-    zirpel::Dialogs& Dialogs() { return *FDialogs; }
-    int ExecDialog(QDialog& dialog) { return FExecDialog(dialog); }
-    std::string ProgramFolder() const;
+    std::int32_t ZoomFactor() const;
+    void SetZoomFactor(zirpel::Extended value);
+
+    zirpel::Dialogs& Dialogs() { return *FServices.dialogs; }
+    int ExecDialog(QDialog& dialog) { return FServices.execDialog(dialog); }
+    const MainFormServices& Services() const { return FServices; }
+
+    // Ends any running playback or MP3 import and the program, without the
+    // close confirmation (a termination signal).
+    void Terminate();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -194,43 +190,37 @@ private:
     bool FormCloseQuery();
     void FormClose();
     void FormDestroy();
+    void UpdateScrollRange();
 
     template <typename Sender, typename Signal>
     void Wire(Sender* sender, Signal signal, void (TMainForm::*handler)());
     QAction* AddMenuCommand(QMenu* menu, const QString& caption, void (TMainForm::*handler)());
 
-    // ---- platform hooks implemented by the subsystems ----
-    void SetUpPlayback();         // src/playback/ui: creates the sound output
-    void ReleasePlayback();       // src/playback/ui: releases it, in order
-    void EnumerateCodecFormats(); // src/codec/ui: fills the MP3 format list
-public:
-    // src/codec/ui: converts an MP3 file into a 16-bit PCM WAV file.
-    void ConvertMP3WAV(const std::string& mp3FileName, const std::string& wavFileName);
+    // ---- platform set-up and release ----
+    void SetUpPlayback();         // creates the sound output
+    void ReleasePlayback();       // releases it, in order
+    void EnumerateCodecFormats(); // fills the MP3 format list
 
-private:
-    std::unique_ptr<zirpel::Dialogs> FOwnDialogs;
-    zirpel::Dialogs* FDialogs = nullptr;
-    std::function<int(QDialog&)> FExecDialog;
     MainFormServices FServices;
+    bool FTerminating = false;
 
-    // --- export state (src/export/ui) ---
+    // --- export state ---
     // Writes the clip as MP3 to `fileName` with the lists' rate and bit rate.
     void SaveAsMP3File(const std::string& fileName);
     // The save dialog's filter, kept from one save to the next (1 = MP3, 2 = WAV).
     int FSaveFilterIndex = 1;
 
-    // --- codec state (src/codec/ui) ---
 public:
+    // --- codec state ---
     // The MPEG layer-3 formats the installed codecs offer: filled at start-up,
     // kept for the window's life.
     std::vector<zirpel::FormatBlock> FMP3Formats;
     std::int32_t FMP3FormatCount = 0;
     // The MP3 import's stream convertor.
-    zirpel::TACMConvertor mp3wav{FServices.codecs ? *FServices.codecs : zirpel::acm::DefaultAcmRegistry()};
+    zirpel::TACMConvertor mp3wav{*FServices.codecs};
 
 private:
-
-    // --- playback state (src/playback/ui) ---
+    // --- playback state ---
     // The sound output, created by SetUpPlayback in this order.
     std::unique_ptr<zirpel::SoundDevice> FDirectSound;
     zirpel::WaveFormatEx FPlayFormat{};
@@ -243,5 +233,4 @@ private:
     zirpel::PositionNotify FNotifyPositions[2];
     zirpel::SoundResult FDSResult{};  // result of the last sound call
     bool FPlaying = false;            // PlayBtnClick's loop is running
-    zirpel::ClipView CurrentClipView() const;
 };

@@ -1,45 +1,37 @@
 // "Öffnen...": loads a WAV file, or an MP3 file through a temporary WAV file,
-// as the new clip.
-#include <QDir>
-#include <QPushButton>
-
-#include <cstdio>
+// as the new clip. The work itself is the Qt-free OpenAudioFile.
+#include <QPointer>
 
 #include "app/MainUnit.h"
-#include "codec/TempFileName.h"
-#include "view/Zoom.h"
-#include "view/ui/PaintBox.h"
-#include "wave/WaveFile.h"
+#include "app/WindowTask.h"
+#include "codec/OpenAudioFile.h"
 
 void TMainForm::OpenBtnClick() {
     zirpel::FileDialogRequest req;
-    req.initialDir = ProgramFolder();
+    req.initialDir = FServices.programFolder;
     req.filter = "WAV und MP3-Dateien|*.WAV;*.MP3";
     req.defaultExt = "WAV";
-    const auto choice = FDialogs->openFile(req);
+    const auto choice = FServices.dialogs->openFile(req);
     if (!choice) return;
+    OpenFile(choice->fileName);
+}
 
-    std::string nameToLoad = choice->fileName;
-    std::string tempName;
-    if (zirpel::IsMp3FileName(choice->fileName)) {
-        tempName = zirpel::UniqueTempFileName(QDir::tempPath().toStdString(), "tempwav", ".wav");
-        ConvertMP3WAV(choice->fileName, tempName);
-        nameToLoad = tempName;
-    }
+void TMainForm::OpenFile(const std::string& fileName) {
+    zirpel::Mp3Codec codec{mp3wav, FMP3Formats, FMP3FormatCount};
+    WindowTask task(*this);
+    const QPointer<TMainForm> alive(this);
+    // EACMConvertor and input/output errors of the MP3 import end the
+    // command here and reach the general error display.
+    zirpel::OpenResult result = zirpel::OpenAudioFile(fileName, codec, FServices.tempFolder(), task);
+    if (alive.isNull() || FTerminating) return;
 
-    if (auto wav = zirpel::ReadWaveFile(nameToLoad)) {
-        FSampleData = std::move(wav->data);
-        FSampleSize = static_cast<std::int32_t>(FSampleData.size());
-        FSampleRate = wav->format.sampleRate;
-        FStereo = wav->format.stereo;
-        F16Bit = wav->format.is16Bit;
+    for (const zirpel::Notice& notice : zirpel::NoticesFor(result)) ShowNotice(notice);
+    if (result.ok()) {
+        ReplaceClip(std::move(result.clip));
     } else {
-        FDialogs->messageBox("Konnte Datei nicht öffnen", "", zirpel::MsgButtons::Ok, zirpel::MsgIcon::Error);
+        // The old clip stays, but nothing is selected and the view is redone.
+        FSelAnchor = 0;
+        FSelCaret = 0;
+        UpdateForClip();
     }
-    if (!tempName.empty()) std::remove(tempName.c_str());
-
-    FSelAnchor = 0;
-    FSelCaret = 0;
-    SetZoomFactor(zirpel::ZoomFullValue(SampleIndexCount(), PaintBox1->width()));
-    PaintBox1Paint();
 }

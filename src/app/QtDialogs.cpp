@@ -1,12 +1,88 @@
 #include "app/QtDialogs.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
-#include <QStringList>
+
+namespace {
+
+QWidget* ActiveParent() {
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    return QApplication::activeWindow();
+}
+
+// Label and patterns of each entry of "Label|*.A;*.B|Label2|*.C".
+QStringList FilterParts(const std::string& filter) {
+    return QString::fromStdString(filter).split(QLatin1Char('|'));
+}
+
+// The extension a bare name gets under filter `index` (1-based): the first
+// pattern's, in lower case ("*.MP3" -> "mp3"); empty when there is none.
+QString SuffixForFilter(const std::string& filter, int index) {
+    const QStringList parts = FilterParts(filter);
+    if (index < 1 || 2 * index - 1 >= parts.size()) return {};
+    const QString pattern = parts[2 * index - 1].section(QLatin1Char(';'), 0, 0);
+    return pattern.startsWith(QLatin1String("*.")) ? pattern.mid(2).toLower() : QString();
+}
+
+// Qt's own file dialog, which on Open also takes a name whose extension
+// differs from an existing file's only in case.
+class ZirpelFileDialog final : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+
+protected:
+    void accept() override {
+        if (acceptMode() == AcceptOpen) {
+            const QStringList files = selectedFiles();
+            if (files.size() == 1) {
+                const QString found = ExistingSpelling(files.first());
+                if (found != files.first()) selectFile(found);
+            }
+        }
+        QFileDialog::accept();
+    }
+};
+
+std::optional<zirpel::FileChoice> RunFileDialog(const zirpel::FileDialogRequest& req, bool save) {
+    ZirpelFileDialog dialog(ActiveParent());
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setDirectory(QString::fromStdString(req.initialDir));
+    const QStringList filters = QtNameFilters(req.filter);
+    dialog.setNameFilters(filters);
+    // The label alone is shown, as the filter string gives it; the case-blind
+    // patterns behind it are an implementation detail.
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
+    if (req.filterIndex >= 1 && req.filterIndex <= filters.size())
+        dialog.selectNameFilter(filters[req.filterIndex - 1]);
+    if (save) {
+        // The program completes a bare name from the chosen filter; telling the
+        // dialog the same suffix lets it ask before that completed name is
+        // overwritten.
+        const std::string filter = req.filter;
+        dialog.setDefaultSuffix(SuffixForFilter(filter, ChosenFilterIndex(filter, dialog.selectedNameFilter())));
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, filter](const QString& f) {
+            dialog.setDefaultSuffix(SuffixForFilter(filter, ChosenFilterIndex(filter, f)));
+        });
+    } else {
+        dialog.setDefaultSuffix(QString::fromStdString(req.defaultExt));
+    }
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !req.confirmOverwrite);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    zirpel::FileChoice choice;
+    choice.fileName = dialog.selectedFiles().first().toStdString();
+    choice.filterIndex = std::max(1, ChosenFilterIndex(req.filter, dialog.selectedNameFilter()));
+    return choice;
+}
+
+}  // namespace
 
 QStringList QtNameFilters(const std::string& filter) {
-    const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
+    const QStringList parts = FilterParts(filter);
     QStringList result;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         QStringList patterns;
@@ -26,6 +102,29 @@ QStringList QtNameFilters(const std::string& filter) {
     return result;
 }
 
+int ChosenFilterIndex(const std::string& filter, const QString& chosen) {
+    const QStringList parts = FilterParts(filter);
+    const QStringList full = QtNameFilters(filter);
+    for (qsizetype i = 0; i < full.size(); ++i)
+        if (chosen == full[i] || chosen == parts[2 * i]) return static_cast<int>(i) + 1;
+    return 0;
+}
+
+QString ExistingSpelling(const QString& typed) {
+    const QFileInfo info(typed);
+    if (info.exists() || info.suffix().isEmpty()) return typed;
+    const QString stem = info.completeBaseName();
+    const QDir dir = info.absoluteDir();
+    const QStringList candidates = dir.entryList(QStringList{stem + QStringLiteral(".*")}, QDir::Files);
+    for (const QString& name : candidates) {
+        const QFileInfo c(dir.filePath(name));
+        // The stem as typed, the extension in any case.
+        if (c.completeBaseName() == stem && c.suffix().compare(info.suffix(), Qt::CaseInsensitive) == 0)
+            return c.filePath();
+    }
+    return typed;
+}
+
 zirpel::MsgResult QtDialogs::messageBox(const std::string& text, const std::string& caption,
                                         zirpel::MsgButtons buttons, zirpel::MsgIcon icon) {
     QMessageBox::Icon qicon = QMessageBox::NoIcon;
@@ -36,59 +135,14 @@ zirpel::MsgResult QtDialogs::messageBox(const std::string& text, const std::stri
     QMessageBox box(qicon, title, QString::fromStdString(text),
                     buttons == zirpel::MsgButtons::OkCancel ? (QMessageBox::Ok | QMessageBox::Cancel)
                                                             : QMessageBox::Ok,
-                    FParent);
+                    ActiveParent());
     return box.exec() == QMessageBox::Ok ? zirpel::MsgResult::Ok : zirpel::MsgResult::Cancel;
 }
 
-namespace {
-
-std::optional<zirpel::FileChoice> RunFileDialog(QWidget* parent, const zirpel::FileDialogRequest& req,
-                                                bool save) {
-    QFileDialog dialog(parent);
-    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    dialog.setDirectory(QString::fromStdString(req.initialDir));
-    const QStringList filters = QtNameFilters(req.filter);
-    dialog.setNameFilters(filters);
-    // The label alone is shown, as the filter string gives it; the case-blind
-    // patterns behind it are an implementation detail.
-    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
-    if (req.filterIndex >= 1 && req.filterIndex <= filters.size())
-        dialog.selectNameFilter(filters[req.filterIndex - 1]);
-    if (save) {
-        // The program completes a bare name from the chosen filter; telling the
-        // dialog the same suffix lets it ask before that completed name is
-        // overwritten.
-        const QStringList plain = QString::fromStdString(req.filter).split(QLatin1Char('|'));
-        auto suffixFor = [plain](const QStringList& all, const QString& chosen) {
-            const qsizetype i = all.indexOf(chosen);
-            if (i < 0 || 2 * i + 1 >= plain.size()) return QString();
-            QString pattern = plain[2 * i + 1].section(QLatin1Char(';'), 0, 0);
-            return pattern.startsWith(QLatin1String("*.")) ? pattern.mid(2).toLower() : QString();
-        };
-        dialog.setDefaultSuffix(suffixFor(filters, dialog.selectedNameFilter()));
-        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
-                         [&dialog, filters, suffixFor](const QString& f) {
-                             dialog.setDefaultSuffix(suffixFor(filters, f));
-                         });
-    } else {
-        dialog.setDefaultSuffix(QString::fromStdString(req.defaultExt));
-    }
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, !req.confirmOverwrite);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    zirpel::FileChoice choice;
-    choice.fileName = dialog.selectedFiles().first().toStdString();
-    choice.filterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
-    if (choice.filterIndex < 1) choice.filterIndex = 1;
-    return choice;
-}
-
-}  // namespace
-
 std::optional<zirpel::FileChoice> QtDialogs::openFile(const zirpel::FileDialogRequest& req) {
-    return RunFileDialog(FParent, req, false);
+    return RunFileDialog(req, false);
 }
 
 std::optional<zirpel::FileChoice> QtDialogs::saveFile(const zirpel::FileDialogRequest& req) {
-    return RunFileDialog(FParent, req, true);
+    return RunFileDialog(req, true);
 }

@@ -6,4 +6,4 @@
 // Creates the program's windows in their fixed order: the main window first,
 // then the format dialog, the CD dialog, the about box and the effect dialog.
 // The secondary windows are children of the main window and die with it.
-std::unique_ptr<TMainForm> CreateZirpelWindows(MainFormServices services = {});
+std::unique_ptr<TMainForm> CreateZirpelWindows(MainFormServices services);

@@ -1,11 +1,15 @@
 // Program start: the application object, the German translations of Qt's own
-// dialogs, the windows in their order, and the message loop.
+// dialogs, the platform services, the windows in their order, and the
+// message loop.
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 
 #include "app/AppIcon.h"
+#include "app/MainUnit.h"
+#include "app/Services.h"
+#include "app/TerminationSignals.h"
 #include "app/ZirpelWindows.h"
 
 int main(int argc, char** argv) {
@@ -19,7 +23,9 @@ int main(int argc, char** argv) {
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTranslator);
 
-    auto mainForm = CreateZirpelWindows();
+    RealServices real;
+    auto mainForm = CreateZirpelWindows(real.Complete());
+    TerminationSignals termination([form = mainForm.get()] { form->Terminate(); });
     mainForm->show();
     const int rc = QApplication::exec();
     mainForm.reset();

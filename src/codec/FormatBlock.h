@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "clip/LittleEndian.h"
+
 namespace zirpel {
 
 constexpr std::size_t kFormatBlockSize = 129;
@@ -39,21 +41,10 @@ constexpr std::size_t nFramesPerBlock = 26;
 constexpr std::size_t nCodecDelay = 28;
 }  // namespace wfx
 
-inline std::uint16_t GetU16(const std::uint8_t* p, std::size_t off) {
-    return static_cast<std::uint16_t>(p[off] | (p[off + 1] << 8));
-}
-inline std::uint32_t GetU32(const std::uint8_t* p, std::size_t off) {
-    return static_cast<std::uint32_t>(p[off]) | (static_cast<std::uint32_t>(p[off + 1]) << 8) |
-           (static_cast<std::uint32_t>(p[off + 2]) << 16) |
-           (static_cast<std::uint32_t>(p[off + 3]) << 24);
-}
-inline void PutU16(std::uint8_t* p, std::size_t off, std::uint16_t v) {
-    p[off] = static_cast<std::uint8_t>(v);
-    p[off + 1] = static_cast<std::uint8_t>(v >> 8);
-}
-inline void PutU32(std::uint8_t* p, std::size_t off, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[off + i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
+inline std::uint16_t GetU16(const std::uint8_t* p, std::size_t off) { return GetLE16(p + off); }
+inline std::uint32_t GetU32(const std::uint8_t* p, std::size_t off) { return GetLE32(p + off); }
+inline void PutU16(std::uint8_t* p, std::size_t off, std::uint16_t v) { PutLE16(p + off, v); }
+inline void PutU32(std::uint8_t* p, std::size_t off, std::uint32_t v) { PutLE32(p + off, v); }
 
 inline std::uint16_t GetU16(const FormatBlock& b, std::size_t off) { return GetU16(b.data(), off); }
 inline std::uint32_t GetU32(const FormatBlock& b, std::size_t off) { return GetU32(b.data(), off); }

@@ -1,11 +1,14 @@
 #include "codec/Mp3Import.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <cerrno>
 #include <cstring>
 #include <memory>
 
+#include <unistd.h>
+
 #include "codec/ByteSource.h"
+#include "wave/WaveFile.h"
 
 namespace zirpel {
 
@@ -13,17 +16,13 @@ using namespace acm;
 
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
 constexpr std::uint32_t kWaveHeaderSize = 44;
 // The largest file whose RIFF size field still holds its length − 8.
 constexpr std::uint64_t kMaxWaveFileLength = 0xFFFFFFFFull;
 
 const char kCannotOpen[] = "Konnte Datei nicht öffnen!";
 const char kCannotCreate[] = "Konnte Ausgabedatei nicht erstellen!";
+const char kCannotWrite[] = "Konnte Ausgabedatei nicht schreiben!";
 
 }  // namespace
 
@@ -105,63 +104,82 @@ void SetConversionFormats(TACMConvertor& mp3wav, const Mp3StreamFormat& format,
     }
 }
 
-std::array<std::uint8_t, 44> BuildWaveHeader(const std::uint8_t* fmt16, std::uint32_t riffSize,
-                                             std::uint32_t dataSize) {
-    std::array<std::uint8_t, 44> h{};
-    std::memcpy(&h[0], "RIFF", 4);
-    PutU32(h.data(), 4, riffSize);
-    std::memcpy(&h[8], "WAVE", 4);
-    std::memcpy(&h[12], "fmt ", 4);
-    PutU32(h.data(), 16, 16);
-    std::memcpy(&h[20], fmt16, 16);
-    std::memcpy(&h[36], "data", 4);
-    PutU32(h.data(), 40, dataSize);
-    return h;
+namespace {
+
+// Writes all bytes at the descriptor's position, retrying short writes.
+bool WriteAll(int fd, const std::uint8_t* p, std::uint64_t n) {
+    while (n > 0) {
+        const ssize_t w = ::write(fd, p, static_cast<std::size_t>(std::min<std::uint64_t>(n, 1u << 30)));
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0) return false;
+        p += w;
+        n -= static_cast<std::uint64_t>(w);
+    }
+    return true;
 }
 
-Mp3ConvertResult ConvertMP3WAV(const std::string& mp3Name, const std::string& wavName,
-                               Mp3ConversionContext& ctx) {
-    auto progress = [&](std::int32_t percent) {
-        if (ctx.SetProStatus) ctx.SetProStatus(percent);
-    };
-    ctx.FStopRequested = false;
-    progress(0);
+bool WriteHeaderAt0(int fd, const std::array<std::uint8_t, 44>& h) {
+    std::size_t done = 0;
+    while (done < h.size()) {
+        const ssize_t w = ::pwrite(fd, h.data() + done, h.size() - done, static_cast<off_t>(done));
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0) return false;
+        done += static_cast<std::size_t>(w);
+    }
+    return true;
+}
+
+}  // namespace
+
+Notice NoticeFor(Mp3ConvertResult result) {
+    switch (result) {
+        case Mp3ConvertResult::SourceNotOpened: return {kCannotOpen, NoticeStyle::ErrorIcon};
+        case Mp3ConvertResult::DestinationNotCreated: return {kCannotCreate, NoticeStyle::ErrorIcon};
+        case Mp3ConvertResult::CannotWrite: return {kCannotWrite, NoticeStyle::ErrorIcon};
+        case Mp3ConvertResult::Converted:
+        case Mp3ConvertResult::Stopped:
+        case Mp3ConvertResult::NoFrameHeader: break;
+    }
+    return {};
+}
+
+Mp3ConvertResult ConvertMP3WAV(const std::string& mp3Name, TempWaveFile& wav, Mp3Codec& codec,
+                               LongTask& task) {
+    task.ClearStop();
+    task.Progress(0);
 
     std::unique_ptr<FileByteSource> source = FileByteSource::open(mp3Name);
     if (!source) source = FileByteSource::open(mp3Name);  // one more try
     if (!source) {
-        if (ctx.ShowError) ctx.ShowError(kCannotOpen);
-        progress(0);
+        task.Progress(0);
         return Mp3ConvertResult::SourceNotOpened;
     }
-    FilePtr dest(std::fopen(wavName.c_str(), "wb"));
-    if (!dest) {
-        if (ctx.ShowError) ctx.ShowError(kCannotCreate);
+    if (!wav.Create()) {
         source.reset();
-        progress(0);
+        task.Progress(0);
         return Mp3ConvertResult::DestinationNotCreated;
     }
+    const int dest = wav.fd();
 
-    TACMConvertor& conv = ctx.mp3wav;
+    TACMConvertor& conv = codec.mp3wav;
     bool activatedHere = false;
     Mp3ConvertResult result = Mp3ConvertResult::Converted;
     try {
         const Mp3DataStart start = FindMp3DataStart(*source);
         if (!start.frameFound) {
             // Nothing in the file is MPEG audio: nothing is converted.
-            dest.reset();
             source.reset();
-            progress(0);
+            task.Progress(0);
             return Mp3ConvertResult::NoFrameHeader;
         }
-        SetConversionFormats(conv, DeriveMp3Format(start), ctx.FMP3Formats, ctx.FMP3FormatCount);
+        SetConversionFormats(conv, DeriveMp3Format(start), codec.FMP3Formats, codec.FMP3FormatCount);
 
         // The header's format is kept here: a nested open running while
         // events are processed may rewrite the convertor's blocks.
         std::uint8_t fmt16[16];
         std::memcpy(fmt16, conv.ACMFormatOut.data(), sizeof fmt16);
         const auto provisional = BuildWaveHeader(fmt16, 0, 0);
-        std::fwrite(provisional.data(), 1, provisional.size(), dest.get());
+        bool writeFailed = !WriteAll(dest, provisional.data(), provisional.size());
 
         std::uint32_t blockSize = std::uint32_t{GetU16(conv.ACMFormatIn, wfx::nBlockAlign)} * 1024;
         if (blockSize == 0) blockSize = 1024;  // a zero block align would never move on
@@ -175,8 +193,9 @@ Mp3ConvertResult ConvertMP3WAV(const std::string& mp3Name, const std::string& wa
         std::uint64_t written = kWaveHeaderSize;
         bool first = true;
         bool full = false;
+        bool windowGone = false;
         ACMSTREAMHEADER& header = conv.FStreamHeader;
-        while (remaining > 0 && !ctx.FStopRequested && !full) {
+        while (remaining > 0 && !task.StopRequested() && !full && !writeFailed) {
             std::uint32_t n = conv.InputBufferSize();
             bool last = false;
             if (remaining < n) {
@@ -187,9 +206,9 @@ Mp3ConvertResult ConvertMP3WAV(const std::string& mp3Name, const std::string& wa
                 static_cast<std::uint32_t>(source->read(conv.FInputBuffer.get(), n));
             remaining -= n;
             header.cbSrcLength = got;
-            progress(length < remaining
-                         ? 100
-                         : static_cast<std::int32_t>((length - remaining) * 100 / length));
+            task.Progress(length < remaining
+                              ? 100
+                              : static_cast<std::int32_t>((length - remaining) * 100 / length));
 
             const std::uint32_t flags = last    ? ACM_STREAMCONVERTF_END
                                         : first ? ACM_STREAMCONVERTF_START
@@ -214,36 +233,41 @@ Mp3ConvertResult ConvertMP3WAV(const std::string& mp3Name, const std::string& wa
                 produced = kMaxWaveFileLength - written;
                 full = true;
             }
-            std::fwrite(conv.FOutputBuffer.get(), 1, produced, dest.get());
+            if (!WriteAll(dest, conv.FOutputBuffer.get(), produced)) {
+                writeFailed = true;
+                break;
+            }
             written += produced;
-            if (ctx.ProcessEvents) ctx.ProcessEvents();
+            if (!task.Pump()) {
+                // The window went away while events ran: end as if stopped.
+                windowGone = true;
+                break;
+            }
         }
-        if (ctx.FStopRequested || full) result = Mp3ConvertResult::Stopped;
+        if (task.StopRequested() || full || windowGone) result = Mp3ConvertResult::Stopped;
 
-        progress(0);
+        task.Progress(0);
         TACMConvertor::CheckResult("acmStreamReset", acmStreamReset(conv.FStreamHandle, 0));
         conv.SetActive(false);
         activatedHere = false;
+        source.reset();
 
-        // The sizes follow the file as written (a short write included).
-        std::fflush(dest.get());
-        fseeko(dest.get(), 0, SEEK_END);
-        const off_t end = ftello(dest.get());
-        const std::uint64_t fileLength = std::clamp<std::uint64_t>(
-            end < 0 ? written : static_cast<std::uint64_t>(end), kWaveHeaderSize, kMaxWaveFileLength);
-        const auto final =
-            BuildWaveHeader(fmt16, static_cast<std::uint32_t>(fileLength - 8),
-                            static_cast<std::uint32_t>(fileLength - kWaveHeaderSize));
-        fseeko(dest.get(), 0, SEEK_SET);
-        std::fwrite(final.data(), 1, final.size(), dest.get());
-        dest.reset();
-        source.reset();
+        if (!writeFailed) {
+            const auto final = BuildWaveHeader(fmt16, static_cast<std::uint32_t>(written - 8),
+                                               static_cast<std::uint32_t>(written - kWaveHeaderSize));
+            writeFailed = !WriteHeaderAt0(dest, final);
+        }
+        if (writeFailed) {
+            // A short file must never pass for the whole song.
+            wav.Discard();
+            task.Progress(0);
+            return Mp3ConvertResult::CannotWrite;
+        }
     } catch (...) {
-        // Nothing stays open or behind: close both files, drop the partial
+        // Nothing stays open or behind: close the source, drop the partial
         // output and release the stream this call opened.
-        dest.reset();
         source.reset();
-        std::remove(wavName.c_str());
+        wav.Discard();
         if (activatedHere && conv.Active()) {
             try {
                 conv.SetActive(false);
@@ -252,7 +276,7 @@ Mp3ConvertResult ConvertMP3WAV(const std::string& mp3Name, const std::string& wa
         }
         throw;
     }
-    progress(0);
+    task.Progress(0);
     return result;
 }
 

@@ -3,7 +3,6 @@
 // convertor, block by block, with progress.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -13,6 +12,9 @@
 #include "codec/Acm.h"
 #include "codec/FormatBlock.h"
 #include "codec/Mp3DataStart.h"
+#include "codec/TempWaveFile.h"
+#include "clip/LongTask.h"
+#include "clip/Notice.h"
 
 namespace zirpel {
 
@@ -37,38 +39,38 @@ void EnumerateMp3Formats(const acm::AcmRegistry& registry, std::vector<FormatBlo
 void SetConversionFormats(TACMConvertor& mp3wav, const Mp3StreamFormat& format,
                           const std::vector<FormatBlock>& FMP3Formats, std::int32_t FMP3FormatCount);
 
-// The 44-byte header of the converted file: "RIFF", riffSize, "WAVE", a
-// 16-byte "fmt " chunk with `fmt16`, "data", dataSize.
-std::array<std::uint8_t, 44> BuildWaveHeader(const std::uint8_t* fmt16, std::uint32_t riffSize,
-                                             std::uint32_t dataSize);
-
-// What the conversion needs from its owner.
-struct Mp3ConversionContext {
+// The codec side of a conversion: the convertor and the MP3 formats the
+// installed codecs offer (both owned by the main window).
+struct Mp3Codec {
     TACMConvertor& mp3wav;
     const std::vector<FormatBlock>& FMP3Formats;
     std::int32_t FMP3FormatCount = 0;
-    // The stop signal: cleared at the start, looked at before every block.
-    bool& FStopRequested;
-    std::function<void(std::int32_t percent)> SetProStatus;
-    std::function<void()> ProcessEvents;
-    // Shows one of the conversion's own messages (error icon, no caption).
-    std::function<void(const std::string& text)> ShowError;
 };
 
 enum class Mp3ConvertResult {
     Converted,              // the whole file went through the codec
     Stopped,                // the stop signal ended it early; the WAV file is well-formed
-    SourceNotOpened,        // "Konnte Datei nicht öffnen!" was shown
-    DestinationNotCreated,  // "Konnte Ausgabedatei nicht erstellen!" was shown
+    SourceNotOpened,        // the MP3 file could not be opened; nothing was written
+    DestinationNotCreated,  // the temporary WAV file could not be created
+    CannotWrite,            // writing the temporary WAV file failed (a full disk); it is deleted
     NoFrameHeader,          // no MPEG frame header anywhere: the WAV file stays empty
 };
 
-// Converts `mp3Name` into `wavName`. EACMConvertor (the codec refuses the
-// stream or its reset) and EInOutError (a RIFF wrapper cut short) escape to
-// the caller; before they do, both files are closed, the WAV file is deleted
-// and a convertor activated here is made inactive again. Neither file is
-// held in memory as a whole.
-Mp3ConvertResult ConvertMP3WAV(const std::string& mp3Name, const std::string& wavName,
-                               Mp3ConversionContext& context);
+// The conversion's own message for a result (empty for the others): a box
+// with the error icon and no caption of its own.
+Notice NoticeFor(Mp3ConvertResult result);
+
+// Converts `mp3Name` into `wav`, which it creates (Create()) after the
+// source has been opened and writes through its descriptor. The task gets
+// progress 0..100, a Pump after every block, and is asked to stop before
+// every block (ClearStop at the start). On Converted and Stopped the file
+// holds a complete WAV file; after NoFrameHeader it is empty; after the
+// other results it has been discarded.
+// EACMConvertor (the codec refuses the stream or its reset) and EInOutError
+// (a RIFF wrapper cut short) escape to the caller; before they do, the
+// source is closed, `wav` is discarded and a convertor activated here is
+// made inactive again. Neither file is held in memory as a whole.
+Mp3ConvertResult ConvertMP3WAV(const std::string& mp3Name, TempWaveFile& wav, Mp3Codec& codec,
+                               LongTask& task);
 
 }  // namespace zirpel

@@ -46,6 +46,13 @@ void SyncFolder(const std::string& dir) {
     }
 }
 
+// Whether `path` (not following a link) is the file open on `fd`.
+bool IsSameFile(const std::string& path, int fd) {
+    struct stat byName {}, byFd {};
+    return ::lstat(path.c_str(), &byName) == 0 && ::fstat(fd, &byFd) == 0 &&
+           S_ISREG(byName.st_mode) && byName.st_dev == byFd.st_dev && byName.st_ino == byFd.st_ino;
+}
+
 }  // namespace
 
 SafeFile::~SafeFile() { discard(); }
@@ -53,6 +60,7 @@ SafeFile::~SafeFile() { discard(); }
 bool SafeFile::open(const std::string& target) {
     discard();
     failed_ = false;
+    inPlace_ = false;
     if (target.empty()) return false;
     target_ = ResolveTarget(target);
 
@@ -69,23 +77,33 @@ bool SafeFile::open(const std::string& target) {
     if (replacing && !S_ISREG(old.st_mode)) return false;
     // A file the user may not write stays as it is, as with a direct write.
     if (replacing && ::access(target_.c_str(), W_OK) != 0) return false;
+    // Renaming over a file with other hard links would cut it off from them.
+    if (replacing && old.st_nlink > 1) return openInPlace();
 
+    const auto create = createFile ? createFile : [](const char* p, int f, int m) {
+        return ::open(p, f, static_cast<mode_t>(m));
+    };
     std::random_device seed;
     std::mt19937 rng(seed());
+    int error = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string name = (dir == "/" ? std::string() : dir) + "/." + base + "." +
                                  std::to_string(rng() % 1000000000u) + ".tmp";
-        const int fd =
-            ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0) {
-            if (errno == EEXIST) continue;
-            return false;
+        const int fd = create(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            fd_ = fd;
+            tempName_ = name;
+            break;
         }
-        fd_ = fd;
-        tempName_ = name;
-        break;
+        error = errno;
+        if (error != EEXIST) break;
     }
-    if (fd_ < 0) return false;
+    if (fd_ < 0) {
+        // No temporary file can be made beside a file the user may write:
+        // replace its contents directly, as the user asked.
+        if (replacing && (error == EACCES || error == EPERM || error == EROFS)) return openInPlace();
+        return false;
+    }
 
     if (replacing) {
         // Owner first: changing it may clear set-id bits, which the mode restores.
@@ -97,6 +115,21 @@ bool SafeFile::open(const std::string& target) {
             return false;
         }
     }
+    return true;
+}
+
+bool SafeFile::openInPlace() {
+    // No O_TRUNC: the old contents are only cut off once the new ones are
+    // written (commit), so a save refused at the first byte changes nothing.
+    const int fd = ::open(target_.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    fd_ = fd;
+    inPlace_ = true;
     return true;
 }
 
@@ -128,29 +161,45 @@ bool SafeFile::commit() {
         discard();
         return false;
     }
-    const bool synced = ::fsync(fd_) == 0;
-    const bool closed = ::close(fd_) == 0;
-    fd_ = -1;
-    if (!synced || !closed || ::rename(tempName_.c_str(), target_.c_str()) != 0) {
+    if (inPlace_) {
+        const off_t end = ::lseek(fd_, 0, SEEK_CUR);
+        const bool ok = end >= 0 && ::ftruncate(fd_, end) == 0 && ::fsync(fd_) == 0;
+        const bool closed = ::close(fd_) == 0;
+        fd_ = -1;
+        inPlace_ = false;
+        return ok && closed;
+    }
+    bool ok = ::fsync(fd_) == 0;
+    if (beforeRename) beforeRename(tempName_);
+    // Rename only the file written here: if the temporary name was swapped
+    // for something else meanwhile, the save fails and the target stays.
+    ok = ok && IsSameFile(tempName_, fd_) && ::rename(tempName_.c_str(), target_.c_str()) == 0;
+    if (!ok) {
         discard();
         return false;
     }
+    // The name now belongs to the target; a check that it really holds what
+    // was written here keeps a race from passing as a successful save.
+    const bool landed = IsSameFile(target_, fd_);
     tempName_.clear();
+    const bool closed = ::close(fd_) == 0;
+    fd_ = -1;
     std::string dir, base;
     SplitPath(target_, dir, base);
     SyncFolder(dir);
-    return true;
+    return landed && closed;
 }
 
 void SafeFile::discard() {
+    // Remove the temporary name only while it still is the file created
+    // here: whatever someone else put under that name is not ours.
+    if (!tempName_.empty() && fd_ >= 0 && IsSameFile(tempName_, fd_)) ::unlink(tempName_.c_str());
+    tempName_.clear();
     if (fd_ >= 0) {
         ::close(fd_);
         fd_ = -1;
     }
-    if (!tempName_.empty()) {
-        ::unlink(tempName_.c_str());
-        tempName_.clear();
-    }
+    inPlace_ = false;
 }
 
 }  // namespace zirpel

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "clip/Samples.h"
 #include "export/SafeFile.h"
 #include "wave/WaveFile.h"
 
@@ -30,14 +31,14 @@ private:
 
 }  // namespace
 
-SaveNotice NoticeFor(SaveStatus status) {
+Notice NoticeFor(SaveStatus status) {
     switch (status) {
-        case SaveStatus::Saved: return {"", false};
-        case SaveStatus::CannotCreate: return {kMsgCannotCreate, false};
-        case SaveStatus::EncoderInitFailed: return {kMsgEncoderInit, false};
-        case SaveStatus::CannotWrite: return {kMsgCannotSave, true};
+        case SaveStatus::Saved: return {};
+        case SaveStatus::CannotCreate: return {kMsgCannotCreate, NoticeStyle::Plain};
+        case SaveStatus::EncoderInitFailed: return {kMsgEncoderInit, NoticeStyle::Plain};
+        case SaveStatus::CannotWrite: return {kMsgCannotSave, NoticeStyle::ErrorIcon};
     }
-    return {kMsgCannotSave, true};
+    return {kMsgCannotSave, NoticeStyle::ErrorIcon};
 }
 
 BE_CONFIG MakeMp3Config(const ClipFormat& clip, std::int32_t outputRate, std::int32_t bitRate) {
@@ -65,8 +66,8 @@ BE_CONFIG MakeMp3Config(const ClipFormat& clip, std::int32_t outputRate, std::in
     return c;
 }
 
-SaveStatus EncodeClipToMP3(Mp3Encoder& encoder, const ClipData& clip, std::int32_t outputRate,
-                           std::int32_t bitRate, ByteSink& out, const ProgressFn& progress) {
+SaveStatus EncodeClipToMP3(Mp3Encoder& encoder, const ClipSpan& clip, std::int32_t outputRate,
+                           std::int32_t bitRate, ByteSink& out, LongTask& task) {
     const std::int64_t clipBytes = clip.data != nullptr ? std::max<std::int32_t>(clip.size, 0) : 0;
     const bool is16Bit = clip.format.is16Bit;
 
@@ -92,7 +93,7 @@ SaveStatus EncodeClipToMP3(Mp3Encoder& encoder, const ClipData& clip, std::int32
     std::array<std::int16_t, kMp3ChunkBytes / 2> piece{};
 
     for (std::int64_t pos = 0; pos < count;) {
-        if (progress) progress(static_cast<std::int32_t>(pos * 100 / count));
+        task.Progress(static_cast<std::int32_t>(pos * 100 / count));
         const std::int64_t n = std::min<std::int64_t>(count - pos, kMp3ChunkBytes);
         const auto samples = static_cast<std::uint32_t>(n / 2);
         const std::int16_t* input;
@@ -110,7 +111,7 @@ SaveStatus EncodeClipToMP3(Mp3Encoder& encoder, const ClipData& clip, std::int32
         if (written > 0 && !out.write(output.data(), written)) return SaveStatus::CannotWrite;
         pos += n;
     }
-    if (progress) progress(0);
+    task.Progress(0);
 
     written = 0;
     if (encoder.beDeinitStream(stream, output.data(), &written) != BE_ERR_SUCCESSFUL ||
@@ -128,21 +129,19 @@ std::string CompleteSaveFileName(const std::string& fileName, int filterIndex) {
 }
 
 SaveStatus SaveClipAsMP3File(Mp3Encoder& encoder, const std::string& fileName,
-                             const ClipData& clip, std::int32_t outputRate, std::int32_t bitRate,
-                             const ProgressFn& progress) {
+                             const ClipSpan& clip, std::int32_t outputRate, std::int32_t bitRate,
+                             LongTask& task) {
     SafeFile file;
     if (!file.open(fileName)) return SaveStatus::CannotCreate;
-    const SaveStatus status = EncodeClipToMP3(encoder, clip, outputRate, bitRate, file, progress);
+    const SaveStatus status = EncodeClipToMP3(encoder, clip, outputRate, bitRate, file, task);
     if (status != SaveStatus::Saved) return status;  // the file drops its temporary copy
     return file.commit() ? SaveStatus::Saved : SaveStatus::CannotWrite;
 }
 
-SaveStatus SaveClipAsWaveFile(const std::string& fileName, const ClipData& clip) {
+SaveStatus SaveClipAsWaveFile(const std::string& fileName, const ClipSpan& clip) {
     SafeFile file;
     if (!file.open(fileName)) return SaveStatus::CannotWrite;
-    if (!WriteWaveFile(file.tempName(), clip.data, clip.size, clip.format.sampleRate,
-                       clip.format.stereo, clip.format.is16Bit))
-        return SaveStatus::CannotWrite;
+    if (!WriteWaveFile(file, clip)) return SaveStatus::CannotWrite;
     return file.commit() ? SaveStatus::Saved : SaveStatus::CannotWrite;
 }
 

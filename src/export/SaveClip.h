@@ -3,14 +3,15 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <stdexcept>
 #include <string>
 
+#include "clip/Clip.h"
+#include "clip/LongTask.h"
+#include "clip/Notice.h"
 #include "export/BeConfig.h"
-#include "export/ByteSink.h"
 #include "export/Mp3Encoder.h"
-#include "wave/AudioFormat.h"
+#include "wave/ByteSink.h"
 
 namespace zirpel {
 
@@ -36,23 +37,8 @@ enum class SaveStatus {
     CannotWrite,        // writing, flushing or replacing the file failed
 };
 
-// What the save command shows for a status: the message box text (empty for
-// Saved) and whether the box carries the error icon.
-struct SaveNotice {
-    const char* text;
-    bool errorIcon;
-};
-SaveNotice NoticeFor(SaveStatus status);
-
-// The clip as the save reads it (never changed).
-struct ClipData {
-    const std::uint8_t* data = nullptr;
-    std::int32_t size = 0;  // bytes
-    ClipFormat format;
-};
-
-// Receives whole percentages 0..100.
-using ProgressFn = std::function<void(std::int32_t percent)>;
+// What the save command shows for a status (nothing for Saved).
+Notice NoticeFor(SaveStatus status);
 
 // Largest piece of 16-bit encoder input per beEncodeChunk, in bytes.
 inline constexpr std::int32_t kMp3ChunkBytes = 5000;
@@ -65,20 +51,21 @@ BE_CONFIG MakeMp3Config(const ClipFormat& clip, std::int32_t outputRate, std::in
 // Encodes the clip into `out`: 8-bit clips are widened once to 16 bit as
 // (b - 128) * 256; the 16-bit input goes to the encoder in pieces of at most
 // kMp3ChunkBytes, with progress pos * 100 / count before each piece and 0
-// after the last; then the stream is flushed and closed.
+// after the last (to the task's Progress; the encoding lets no events run);
+// then the stream is flushed and closed.
 // Returns Saved, EncoderInitFailed, or CannotWrite when `out` refuses bytes
 // (the stream is closed first). Throws EMP3Encoder(kMsgEncodeFailed) when a
 // chunk fails and EMP3Encoder(kMsgFlushFailed) when the flush fails, after
 // closing the stream.
-SaveStatus EncodeClipToMP3(Mp3Encoder& encoder, const ClipData& clip, std::int32_t outputRate,
-                           std::int32_t bitRate, ByteSink& out, const ProgressFn& progress);
+SaveStatus EncodeClipToMP3(Mp3Encoder& encoder, const ClipSpan& clip, std::int32_t outputRate,
+                           std::int32_t bitRate, ByteSink& out, LongTask& task);
 
 // EncodeClipToMP3 into the named file. Nothing replaces the file unless the
 // whole encoding succeeded and was written out: CannotCreate if the file
 // cannot be created, CannotWrite if a write or the final replace fails.
 SaveStatus SaveClipAsMP3File(Mp3Encoder& encoder, const std::string& fileName,
-                             const ClipData& clip, std::int32_t outputRate, std::int32_t bitRate,
-                             const ProgressFn& progress);
+                             const ClipSpan& clip, std::int32_t outputRate, std::int32_t bitRate,
+                             LongTask& task);
 
 // The save dialog's filter and the extension each of its entries gives a
 // name typed without one.
@@ -90,8 +77,9 @@ inline constexpr int kSaveFilterWav = 2;
 // component holds no dot; otherwise returns the name unchanged.
 std::string CompleteSaveFileName(const std::string& fileName, int filterIndex);
 
-// The clip as a WAV file (WriteWaveFile), replacing the named file only when
-// the whole file was written. Saved or CannotWrite.
-SaveStatus SaveClipAsWaveFile(const std::string& fileName, const ClipData& clip);
+// The clip as a WAV file (WriteWaveFile into the safe file's descriptor),
+// replacing the named file only when the whole file was written. Saved or
+// CannotWrite.
+SaveStatus SaveClipAsWaveFile(const std::string& fileName, const ClipSpan& clip);
 
 }  // namespace zirpel

@@ -4,25 +4,28 @@
 #include <cstring>
 #include <vector>
 
+#include "playback/ChunkFill.h"
+
 namespace zirpel {
 
 namespace {
 
 // Copies `bytes` bytes of `src` to the buffer at `offset` when the Lock
 // succeeds; nothing is written through a pointer Lock did not return.
-void CopyToBuffer(LoopingSoundBuffer& buffer, std::uint32_t offset, const std::uint8_t* src,
-                  std::uint32_t bytes, SoundResult& result) {
+SoundResult CopyToBuffer(LoopingSoundBuffer& buffer, std::uint32_t offset, const std::uint8_t* src,
+                         std::uint32_t bytes) {
     void* first = nullptr;
     void* second = nullptr;
     std::uint32_t firstBytes = 0;
     std::uint32_t secondBytes = 0;
-    result = buffer.Lock(0, 0, &first, &firstBytes, &second, &secondBytes, kLockEntireBuffer);
-    if (result != SoundResult::Ok || first == nullptr) return;
+    const SoundResult locked =
+        buffer.Lock(0, 0, &first, &firstBytes, &second, &secondBytes, kLockEntireBuffer);
+    if (locked != SoundResult::Ok || first == nullptr) return locked;
     if (offset < firstBytes) {
         const std::uint32_t n = std::min(bytes, firstBytes - offset);
         std::memcpy(static_cast<std::uint8_t*>(first) + offset, src, n);
     }
-    result = buffer.Unlock(first, firstBytes, second, secondBytes);
+    return buffer.Unlock(first, firstBytes, second, secondBytes);
 }
 
 bool WaitAndReset(PlayEvent& waitOn, PlayEvent& a, PlayEvent& b) {
@@ -34,57 +37,60 @@ bool WaitAndReset(PlayEvent& waitOn, PlayEvent& a, PlayEvent& b) {
 
 }  // namespace
 
-bool RefillPlayBuffer(const PlayOutput& out, std::span<const std::uint8_t, kChunkBytes> chunk,
-                      SoundResult& result) {
-    if (!WaitAndReset(out.firstHalf, out.firstHalf, out.secondHalf)) return false;
-    CopyToBuffer(out.buffer, 0, chunk.data(), kHalfBufferBytes, result);
-    if (!WaitAndReset(out.secondHalf, out.secondHalf, out.firstHalf)) return false;
-    CopyToBuffer(out.buffer, kHalfBufferBytes, chunk.data() + kHalfBufferBytes,
-                 kChunkBytes - kHalfBufferBytes, result);
-    return true;
+PlayResult RefillPlayBuffer(const PlayOutput& out, std::span<const std::uint8_t, kChunkBytes> chunk) {
+    PlayResult r;
+    if (!WaitAndReset(out.firstHalf, out.firstHalf, out.secondHalf)) return {PlayEnd::DeviceLost, r.lastCall};
+    r.lastCall = CopyToBuffer(out.buffer, 0, chunk.data(), kHalfBufferBytes);
+    if (!WaitAndReset(out.secondHalf, out.secondHalf, out.firstHalf)) return {PlayEnd::DeviceLost, r.lastCall};
+    r.lastCall = CopyToBuffer(out.buffer, kHalfBufferBytes, chunk.data() + kHalfBufferBytes,
+                              kChunkBytes - kHalfBufferBytes);
+    return r;
 }
 
-PlayEnd RunPlayLoop(const PlayOutput& out, PlayRange range, const PlayCallbacks& cb,
-                    SoundResult& result) {
+PlayResult RunPlayLoop(const PlayOutput& out, FrameRange range, PlaySource& source, LongTask& task) {
     std::vector<std::uint8_t> chunkStore(kChunkBytes, 0);
     const std::span<std::uint8_t, kChunkBytes> chunk(chunkStore.data(), kChunkBytes);
 
     // Start from silence (the chunk is still all zero) so nothing of an
     // earlier play is heard.
-    CopyToBuffer(out.buffer, 0, chunk.data(), kChunkBytes, result);
-    result = out.buffer.Play(0, 0, kPlayLooping);
+    PlayResult result;
+    result.lastCall = CopyToBuffer(out.buffer, 0, chunk.data(), kChunkBytes);
+    result.lastCall = out.buffer.Play(0, 0, kPlayLooping);
 
     double pos = range.start;
-    PlayEnd end = PlayEnd::RangeDone;
     for (;;) {
-        if (!cb.pumpEvents()) return PlayEnd::WindowGone;
+        if (!task.Pump()) return {PlayEnd::WindowGone, result.lastCall};
 
-        const ClipView clip = cb.currentClip();
-        const std::int32_t total = ClipFrames(clip);
+        const ClipSpan clip = source.CurrentClip();
+        const std::int32_t total = clip.frames();
         const ChunkFillResult filled = FillChunk(chunk, clip, pos, range.end);
         pos = filled.pos;
-        cb.drawCursor(CursorSampleIndex(filled.lastFrame, clip.format));
+        source.DrawCursor(FrameToSampleIndex(filled.lastFrame, clip.format));
 
-        if (!RefillPlayBuffer(out, chunk, result)) {
-            end = PlayEnd::DeviceLost;
+        const PlayResult refill = RefillPlayBuffer(out, chunk);
+        result.lastCall = refill.lastCall;
+        if (refill.end == PlayEnd::DeviceLost) {
+            result.end = PlayEnd::DeviceLost;
             break;
         }
-        if (cb.loopChecked() && (pos >= range.end || pos >= total)) pos = range.start;
-        if (cb.stopRequested()) {
-            end = PlayEnd::Stopped;
+        if (source.LoopChecked() && (pos >= range.end || pos >= total)) pos = range.start;
+        if (task.StopRequested()) {
+            result.end = PlayEnd::Stopped;
             break;
         }
         if (pos >= range.end || pos >= total) break;
     }
 
-    if (end == PlayEnd::RangeDone) {
+    if (result.end == PlayEnd::RangeDone) {
         // The chunk handed over last is still waiting in the buffer: let it
         // play, writing silence behind it so nothing plays twice.
         std::fill(chunkStore.begin(), chunkStore.end(), std::uint8_t{0});
-        if (!RefillPlayBuffer(out, chunk, result)) end = PlayEnd::DeviceLost;
+        const PlayResult last = RefillPlayBuffer(out, chunk);
+        result.lastCall = last.lastCall;
+        if (last.end == PlayEnd::DeviceLost) result.end = PlayEnd::DeviceLost;
     }
     out.buffer.Stop();
-    return end;
+    return result;
 }
 
 }  // namespace zirpel

@@ -1,33 +1,31 @@
 // The play loop: streams the clip through the looping sound buffer a chunk
-// at a time on the calling (user-interface) thread, pumping window events
-// once per round so the window stays usable while it plays.
+// at a time on the calling (user-interface) thread, letting window events
+// run once per round so the window stays usable while it plays.
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <span>
 
-#include "playback/ChunkFill.h"
+#include "clip/Clip.h"
+#include "clip/LongTask.h"
+#include "clip/Selection.h"
 #include "playback/PlayEvent.h"
 #include "playback/SoundBuffer.h"
 
 namespace zirpel {
 
-// What the loop asks of the window. Every callback is called on the thread
-// that runs the loop.
-struct PlayCallbacks {
-    // Processes pending window events once. Returns false when the window
-    // was destroyed meanwhile: the loop then returns at once and touches
-    // nothing else.
-    std::function<bool()> pumpEvents;
-    // The clip as it is now (a command run while pumping may replace it).
-    std::function<ClipView()> currentClip;
+// What the loop reads from the window each round, besides the long-task
+// context (Pump between rounds, StopRequested after each refill).
+class PlaySource {
+public:
+    virtual ~PlaySource() = default;
+    // The clip as it is now: a command run while events were pumped may
+    // have replaced it, so the loop never keeps this across a Pump.
+    virtual ClipSpan CurrentClip() const = 0;
     // Whether the loop check box is ticked (read every round).
-    std::function<bool()> loopChecked;
-    // Whether STOP or closing the window asked the play to end.
-    std::function<bool()> stopRequested;
+    virtual bool LoopChecked() const = 0;
     // Moves the play cursor to this sample index (once per round).
-    std::function<void(std::int64_t sampleIndex)> drawCursor;
+    virtual void DrawCursor(std::int64_t sampleIndex) = 0;
 };
 
 // The output the loop feeds: the buffer and the events its two position
@@ -45,21 +43,25 @@ enum class PlayEnd {
     WindowGone,  // the window was destroyed while pumping; nothing was touched
 };
 
+// How a play (or one refill) ended, with the result of the last Lock,
+// Unlock or Play call.
+struct PlayResult {
+    PlayEnd end = PlayEnd::RangeDone;
+    SoundResult lastCall = SoundResult::Ok;
+};
+
 // Waits for the first half of the buffer to be played and copies the
 // chunk's first half into it, then waits for the second half and copies
-// the rest. Returns false when the device went away during a wait. A failed
-// Lock copies nothing; its result is left in `result`.
-bool RefillPlayBuffer(const PlayOutput& out, std::span<const std::uint8_t, kChunkBytes> chunk,
-                      SoundResult& result);
+// the rest. DeviceLost when the device went away during a wait. A failed
+// Lock copies nothing; its result is the lastCall.
+PlayResult RefillPlayBuffer(const PlayOutput& out, std::span<const std::uint8_t, kChunkBytes> chunk);
 
 // Plays `range` of the clip until it ends (without looping), a stop request
 // or the loss of the device. Silences the buffer and starts it looping;
 // each round pumps events, fills the next chunk from the clip as it is
 // then, moves the cursor and refills the buffer. When the range ends on its
 // own the buffer plays out the last chunk before it stops; after a stop
-// request it stops at once. Results of Lock, Unlock and Play go to
-// `result`.
-PlayEnd RunPlayLoop(const PlayOutput& out, PlayRange range, const PlayCallbacks& cb,
-                    SoundResult& result);
+// request it stops at once.
+PlayResult RunPlayLoop(const PlayOutput& out, FrameRange range, PlaySource& source, LongTask& task);
 
 }  // namespace zirpel

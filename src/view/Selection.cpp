@@ -24,38 +24,20 @@ std::int32_t IndexUnderMouse(std::int32_t x, std::int32_t zoom, std::int32_t scr
     return static_cast<std::int32_t>(i);
 }
 
-std::optional<ByteRange> SelectedBytes(std::int32_t anchor, std::int32_t caret, std::int32_t size,
-                                       const ClipFormat& f) {
-    if (anchor == caret) return std::nullopt;
-    const auto a = static_cast<std::uint32_t>(anchor);
-    const auto c = static_cast<std::uint32_t>(caret);
-    const auto n = static_cast<std::uint32_t>(std::max(SampleIndexCount(size, f), 0));
-    std::uint32_t lo = std::min({a, c, n});
-    std::uint32_t hi = std::min(std::max(a, c), n);
-    if (f.stereo) {
-        lo /= 2;
-        hi /= 2;
-    }
-    // hi * e never exceeds size: n is size for 8-bit, size / 2 for 16-bit,
-    // and stereo halves the index before the frame size doubles it again.
-    const auto e = static_cast<std::uint32_t>(FrameBytes(f));
-    return ByteRange{static_cast<std::int32_t>(lo * e), static_cast<std::int32_t>(hi * e)};
+Clip CropBytes(const ClipSpan& clip, ByteRange r) {
+    if (clip.empty()) return Clip({}, clip.format);
+    r = Sanitize(clip.size, r);
+    return Clip(std::vector<std::uint8_t>(clip.data + r.from, clip.data + r.to), clip.format);
 }
 
-std::vector<std::uint8_t> CropBytes(const std::uint8_t* data, std::int32_t size, ByteRange r) {
-    r = Sanitize(size, r);
-    if (data == nullptr) return {};
-    return std::vector<std::uint8_t>(data + r.from, data + r.to);
-}
-
-std::vector<std::uint8_t> CutBytes(const std::uint8_t* data, std::int32_t size, ByteRange r) {
-    r = Sanitize(size, r);
-    if (data == nullptr) return {};
+Clip CutBytes(const ClipSpan& clip, ByteRange r) {
+    if (clip.empty()) return Clip({}, clip.format);
+    r = Sanitize(clip.size, r);
     std::vector<std::uint8_t> out;
-    out.reserve(static_cast<std::size_t>(size - r.Length()));
-    out.insert(out.end(), data, data + r.from);
-    out.insert(out.end(), data + r.to, data + size);
-    return out;
+    out.reserve(static_cast<std::size_t>(clip.size - r.Length()));
+    out.insert(out.end(), clip.data, clip.data + r.from);
+    out.insert(out.end(), clip.data + r.to, clip.data + clip.size);
+    return Clip(std::move(out), clip.format);
 }
 
 }  // namespace zirpel

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "clip/LittleEndian.h"
+
 namespace zirpel {
 
 std::int32_t ColumnOfIndex(std::int32_t index, std::int32_t zoom, std::int32_t scrollPos) {
@@ -21,18 +23,18 @@ std::int32_t SampleY8(std::uint8_t b, std::int32_t height) {
     return static_cast<std::int32_t>(std::int64_t{b} * (std::int64_t{height} - 1) / 255);
 }
 
-WaveformGeometry ComputeWaveform(const std::uint8_t* data, std::int32_t size, const ClipFormat& f,
-                                 std::int32_t anchor, std::int32_t caret,
-                                 std::int32_t zoom, std::int32_t scrollPos,
-                                 std::int32_t width, std::int32_t height) {
-    if (zoom < 1) zoom = 1;
-    if (size < 0 || data == nullptr) size = 0;
+WaveformGeometry ComputeWaveform(const ClipSpan& clip, const Selection& sel, const ViewPosition& view) {
+    const std::int32_t zoom = std::max(view.zoom, 1);
+    const std::int32_t scrollPos = view.scrollPos, width = view.width, height = view.height;
+    const std::uint8_t* data = clip.data;
+    const std::int32_t size = clip.empty() ? 0 : clip.size;
+    const ClipFormat& f = clip.format;
 
     WaveformGeometry g;
     g.sizeLabel = std::to_string(size / 1024) + " KBytes";
 
-    const std::int32_t a = ColumnOfIndex(anchor, zoom, scrollPos);
-    const std::int32_t c = ColumnOfIndex(caret, zoom, scrollPos);
+    const std::int32_t a = ColumnOfIndex(sel.anchor, zoom, scrollPos);
+    const std::int32_t c = ColumnOfIndex(sel.caret, zoom, scrollPos);
     g.anchorColumn = a;
     g.hasBand = a != c;
     g.bandLeft = std::min(a, c);
@@ -61,9 +63,7 @@ WaveformGeometry ComputeWaveform(const std::uint8_t* data, std::int32_t size, co
         const std::int64_t i = firstIndex + std::int64_t{zoom} * x;
         std::int32_t y;
         if (f.is16Bit) {
-            const std::uint8_t* p = data + 2 * i;
-            const auto s = static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8)));
-            y = SampleY16(s, height);
+            y = SampleY16(GetSample16(data + 2 * i), height);
         } else {
             y = SampleY8(data[i], height);
         }

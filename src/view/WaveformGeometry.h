@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "wave/AudioFormat.h"
+#include "clip/Clip.h"
+#include "clip/Selection.h"
 
 namespace zirpel {
 
@@ -38,14 +39,20 @@ std::int32_t ColumnOfIndex(std::int32_t index, std::int32_t zoom, std::int32_t s
 std::int32_t SampleY16(std::int16_t s, std::int32_t height);
 std::int32_t SampleY8(std::uint8_t b, std::int32_t height);
 
+// Where the view stands: sample indices per column (at least 1 is used),
+// first visible column, and the view's size in pixels.
+struct ViewPosition {
+    std::int32_t zoom = 1;
+    std::int32_t scrollPos = 0;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+};
+
 // Computes the view for columns 0..width-1. Column x shows the one sample
 // value at index zoom * (scrollPos + x) (point sampling; in a stereo clip
 // even indices are left, odd ones right). Columns past the clip's end get no
 // point. A zoom below 1 counts as 1. A 16-bit clip of odd size has
 // size div 2 indices: the dangling last byte is never read.
-WaveformGeometry ComputeWaveform(const std::uint8_t* data, std::int32_t size, const ClipFormat& f,
-                                 std::int32_t anchor, std::int32_t caret,
-                                 std::int32_t zoom, std::int32_t scrollPos,
-                                 std::int32_t width, std::int32_t height);
+WaveformGeometry ComputeWaveform(const ClipSpan& clip, const Selection& sel, const ViewPosition& view);
 
 }  // namespace zirpel

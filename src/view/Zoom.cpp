@@ -45,22 +45,22 @@ std::int32_t ReadZoomText(std::string_view text) {
     return ClampZoom(negative ? -value : value);
 }
 
-std::int32_t ClampRoundZoom(long double value) {
+std::int32_t ClampRoundZoom(Extended value) {
     if (std::isnan(value)) return kZoomMin;
-    value = std::clamp<long double>(value, kZoomMin, kZoomMax);
+    value = std::clamp<Extended>(value, kZoomMin, kZoomMax);
     // Round half to even regardless of the current rounding mode.
-    long double whole = std::floor(value);
-    const long double frac = value - whole;
+    Extended whole = std::floor(value);
+    const Extended frac = value - whole;
     if (frac > 0.5L || (frac == 0.5L && std::fmod(whole, 2.0L) != 0.0L)) whole += 1.0L;
     return static_cast<std::int32_t>(whole);
 }
 
 std::int32_t ZoomKleiner(std::int32_t z) {
-    return ClampRoundZoom(static_cast<long double>(z) * 1.5L);
+    return ClampRoundZoom(static_cast<Extended>(z) * 1.5L);
 }
 
 std::int32_t ZoomGroesser(std::int32_t z) {
-    return ClampRoundZoom(static_cast<long double>(z) / 1.5L);
+    return ClampRoundZoom(static_cast<Extended>(z) / 1.5L);
 }
 
 std::int32_t ZoomFullValue(std::int32_t n, std::int32_t width) {
@@ -86,17 +86,6 @@ std::int64_t ScrollMaximum(std::int32_t n, std::int32_t width, std::int32_t zoom
 }
 
 std::int32_t ProportionalScrollPosition(std::int32_t p0, std::int32_t newMax, std::int32_t oldMax) {
-    if (oldMax == 0) return 0;
-    // Two's complement wrap of the 32-bit product (well defined via uint32).
-    const auto product = static_cast<std::int32_t>(
-        static_cast<std::uint32_t>(p0) * static_cast<std::uint32_t>(newMax));
-    // INT32_MIN div -1 is the one quotient that does not fit; it wraps too.
-    if (oldMax == -1) return static_cast<std::int32_t>(0u - static_cast<std::uint32_t>(product));
-    return product / oldMax;
-}
-
-std::int32_t ProportionalScrollPositionWide(std::int32_t p0, std::int32_t newMax,
-                                            std::int32_t oldMax) {
     if (oldMax == 0) return 0;
     const std::int64_t q = std::int64_t{p0} * newMax / oldMax;
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(

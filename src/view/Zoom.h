@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "clip/Extended.h"
+
 namespace zirpel {
 
 constexpr std::int32_t kZoomMin = 1, kZoomMax = 1000000;
@@ -16,7 +18,7 @@ constexpr std::int32_t kZoomMin = 1, kZoomMax = 1000000;
 std::int32_t ReadZoomText(std::string_view text);
 
 // Clamps to kZoomMin..kZoomMax, then rounds to nearest, ties to even. NaN gives 1.
-std::int32_t ClampRoundZoom(long double value);
+std::int32_t ClampRoundZoom(Extended value);
 
 // "Kleiner": z * 1.5, clamped and rounded (1 -> 2, 3 -> 4, 100 -> 150).
 std::int32_t ZoomKleiner(std::int32_t z);
@@ -40,15 +42,10 @@ std::int32_t ZoomSelScrollPosition(std::int32_t anchor, std::int32_t caret, std:
 std::int64_t ScrollMaximum(std::int32_t n, std::int32_t width, std::int32_t zoom);
 
 // Keeps the scroll position proportional when the maximum changes:
-// (p0 * newMax) div oldMax, with the product wrapping in 32 bits as the
-// scroll bar's integer arithmetic does. oldMax 0 gives 0.
-std::int32_t ProportionalScrollPosition(std::int32_t p0, std::int32_t newMax, std::int32_t oldMax);
-
-// The same proportion with a 64-bit product, exact for every clip length.
-// The wrapping version above goes wrong once p0 * newMax exceeds 2^31 (for
+// (p0 * newMax) div oldMax with a 64-bit product, exact for every clip
+// length (a 32-bit product goes wrong once p0 * newMax exceeds 2^31, for
 // instance a one-minute 44.1 kHz stereo clip at zoom 1 scrolled past its
-// first tenth); this one does not.
-std::int32_t ProportionalScrollPositionWide(std::int32_t p0, std::int32_t newMax,
-                                            std::int32_t oldMax);
+// first tenth). oldMax 0 gives 0; the result is clamped to the int range.
+std::int32_t ProportionalScrollPosition(std::int32_t p0, std::int32_t newMax, std::int32_t oldMax);
 
 }  // namespace zirpel

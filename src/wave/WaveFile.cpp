@@ -1,13 +1,16 @@
 #include "wave/WaveFile.h"
 
-#include <array>
-#include <cstdio>
+#include <cerrno>
 #include <cstring>
 #include <limits>
-#include <memory>
 #include <new>
+#include <optional>
 
-#include <sys/types.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "clip/LittleEndian.h"
 
 namespace zirpel {
 namespace {
@@ -22,37 +25,26 @@ constexpr std::uint64_t kChunkHeaderSize = 8;
 constexpr std::uint32_t kFormatBlockSize = 16;
 constexpr std::uint16_t kWaveFormatPcm = 1;
 
-std::uint16_t GetLE16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-
-std::uint32_t GetLE32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
-void PutLE16(std::uint8_t* p, std::uint16_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-void PutLE32(std::uint8_t* p, std::uint32_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-    p[2] = static_cast<std::uint8_t>(v >> 16);
-    p[3] = static_cast<std::uint8_t>(v >> 24);
-}
-
 void PutFourCC(std::uint8_t* p, const FourCC& id) { std::memcpy(p, id.data(), 4); }
 
 bool IsFourCC(const std::uint8_t* p, const FourCC& id) {
     return std::memcmp(p, id.data(), 4) == 0;
 }
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
+// A descriptor closed on every way out.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
 };
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 // A chunk located in the file: where its data starts and its declared size.
 struct Chunk {
@@ -67,23 +59,23 @@ struct Chunk {
 // around nor make a search loop.
 class RiffReader {
 public:
-    explicit RiffReader(std::FILE* f) : file_(f) {}
-
-    bool Open() {
-        if (fseeko(file_, 0, SEEK_END) != 0) return false;
-        const off_t end = ftello(file_);
-        if (end < 0) return false;
-        fileSize_ = static_cast<std::uint64_t>(end);
-        return true;
-    }
+    RiffReader(int fd, std::uint64_t fileSize) : fd_(fd), fileSize_(fileSize) {}
 
     std::uint64_t FileSize() const { return fileSize_; }
 
     bool ReadAt(std::uint64_t pos, void* buffer, std::size_t count) {
         if (pos > fileSize_ || count > fileSize_ - pos) return false;
-        if (pos > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max())) return false;
-        if (fseeko(file_, static_cast<off_t>(pos), SEEK_SET) != 0) return false;
-        return std::fread(buffer, 1, count, file_) == count;
+        auto* p = static_cast<std::uint8_t*>(buffer);
+        while (count > 0) {
+            if (pos > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max())) return false;
+            const ssize_t n = ::pread(fd_, p, count, static_cast<off_t>(pos));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return false;
+            p += n;
+            pos += static_cast<std::uint64_t>(n);
+            count -= static_cast<std::size_t>(n);
+        }
+        return true;
     }
 
     // Finds the first top-level "RIFF" chunk whose form type is `form`,
@@ -119,100 +111,148 @@ public:
     }
 
 private:
-    std::FILE* file_;
-    std::uint64_t fileSize_ = 0;
+    int fd_;
+    std::uint64_t fileSize_;
 };
 
-std::optional<WaveFileContents> ReadWaveFileImpl(const std::string& fileName) {
-    FilePtr file(std::fopen(fileName.c_str(), "rb"));
-    if (!file) return std::nullopt;
-    RiffReader riff(file.get());
-    if (!riff.Open()) return std::nullopt;
+WaveRead Fail(WaveStatus status) { return WaveRead{status, {}}; }
+
+WaveRead ReadFrom(int fd) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return Fail(WaveStatus::CannotOpen);
+    RiffReader riff(fd, static_cast<std::uint64_t>(st.st_size));
 
     const std::optional<Chunk> wave = riff.FindRiff(kWave);
-    if (!wave) return std::nullopt;
+    if (!wave) return Fail(WaveStatus::NotWave);
     const std::uint64_t waveEnd = wave->dataStart + wave->size;
 
     const std::optional<Chunk> fmt = riff.FindChunk(kFmt, wave->dataStart, waveEnd);
-    if (!fmt || fmt->size < kFormatBlockSize) return std::nullopt;
+    if (!fmt || fmt->size < kFormatBlockSize) return Fail(WaveStatus::NotWave);
     std::uint8_t block[kFormatBlockSize];
-    if (!riff.ReadAt(fmt->dataStart, block, sizeof block)) return std::nullopt;
+    if (!riff.ReadAt(fmt->dataStart, block, sizeof block)) return Fail(WaveStatus::NotWave);
 
     const std::uint16_t formatTag = GetLE16(block + 0);
     const std::uint16_t channels = GetLE16(block + 2);
     const std::uint32_t samplesPerSec = GetLE32(block + 4);
     const std::uint16_t bitsPerSample = GetLE16(block + 14);
-    if (formatTag != kWaveFormatPcm) return std::nullopt;
-    if (channels != 1 && channels != 2) return std::nullopt;
-    if (bitsPerSample != 8 && bitsPerSample != 16) return std::nullopt;
+    if (formatTag != kWaveFormatPcm) return Fail(WaveStatus::UnsupportedFormat);
+    if (channels != 1 && channels != 2) return Fail(WaveStatus::UnsupportedFormat);
+    if (bitsPerSample != 8 && bitsPerSample != 16) return Fail(WaveStatus::UnsupportedFormat);
     // A rate of 0 would divide by zero wherever durations are computed; a
     // rate that does not fit the clip's signed 32-bit field is no real file.
     if (samplesPerSec == 0 ||
         samplesPerSec > static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max()))
-        return std::nullopt;
+        return Fail(WaveStatus::UnsupportedFormat);
 
     // "data" is only looked for after the end of "fmt ".
     const std::optional<Chunk> data = riff.FindChunk(kData, fmt->PaddedEnd(), waveEnd);
-    if (!data || data->size == 0) return std::nullopt;
+    if (!data) return Fail(WaveStatus::NotWave);
     // Refuse impossible sizes before allocating anything.
-    if (data->size > static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max()))
-        return std::nullopt;
+    if (data->size == 0 || data->size > static_cast<std::uint64_t>(kMaxClipBytes))
+        return Fail(WaveStatus::BadData);
     if (data->dataStart > riff.FileSize() || data->size > riff.FileSize() - data->dataStart)
-        return std::nullopt;
+        return Fail(WaveStatus::BadData);
 
-    WaveFileContents out;
-    out.data.resize(data->size);
-    if (!riff.ReadAt(data->dataStart, out.data.data(), out.data.size())) return std::nullopt;
-    out.format.sampleRate = static_cast<std::int32_t>(samplesPerSec);
-    out.format.stereo = channels == 2;
-    out.format.is16Bit = bitsPerSample == 16;
+    WaveRead out;
+    out.clip.bytes.resize(data->size);
+    if (!riff.ReadAt(data->dataStart, out.clip.bytes.data(), out.clip.bytes.size()))
+        return Fail(WaveStatus::ReadError);
+    out.clip.format.sampleRate = static_cast<std::int32_t>(samplesPerSec);
+    out.clip.format.stereo = channels == 2;
+    out.clip.format.is16Bit = bitsPerSample == 16;
+    out.status = WaveStatus::Ok;
     return out;
 }
 
+// Writes everything to a descriptor, retrying short writes.
+class FdSink final : public ByteSink {
+public:
+    explicit FdSink(int fd) : fd_(fd) {}
+    bool write(const void* data, std::size_t size) override {
+        const auto* p = static_cast<const std::uint8_t*>(data);
+        while (size > 0) {
+            const ssize_t n = ::write(fd_, p, size);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return false;
+            p += n;
+            size -= static_cast<std::size_t>(n);
+        }
+        return true;
+    }
+
+private:
+    int fd_;
+};
+
 }  // namespace
 
-std::optional<WaveFileContents> ReadWaveFile(const std::string& fileName) {
+WaveRead ReadWaveFile(int fd) {
     try {
-        return ReadWaveFileImpl(fileName);
+        return ReadFrom(fd);
     } catch (const std::bad_alloc&) {
-        return std::nullopt;
+        return Fail(WaveStatus::OutOfMemory);
     }
 }
 
-bool WriteWaveFile(const std::string& fileName, const std::uint8_t* data, std::int32_t size,
-                   std::int32_t sampleRate, bool stereo, bool is16Bit) {
-    if (size < 0 || (size > 0 && data == nullptr) || sampleRate <= 0) return false;
+WaveRead ReadWaveFile(const std::string& fileName) {
+    if (fileName.empty()) return Fail(WaveStatus::CannotOpen);
+    // O_NONBLOCK: opening a FIFO must not wait for a writer; ReadFrom refuses
+    // it (and every other non-regular file) before the first read.
+    const Descriptor fd(::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0) return Fail(WaveStatus::CannotOpen);
+    return ReadWaveFile(fd.get());
+}
 
-    const std::uint32_t dataSize = static_cast<std::uint32_t>(size);
+std::array<std::uint8_t, 16> PcmFormatBlock(const ClipFormat& format) {
+    const std::uint16_t channels = format.stereo ? 2 : 1;
+    const std::uint16_t blockAlign = static_cast<std::uint16_t>(FrameBytes(format));
+    const auto rate = static_cast<std::uint32_t>(format.sampleRate);
+    std::array<std::uint8_t, 16> b{};
+    PutLE16(b.data() + 0, kWaveFormatPcm);
+    PutLE16(b.data() + 2, channels);
+    PutLE32(b.data() + 4, rate);
+    PutLE32(b.data() + 8, rate * blockAlign);  // nAvgBytesPerSec
+    PutLE16(b.data() + 12, blockAlign);
+    PutLE16(b.data() + 14, static_cast<std::uint16_t>(format.is16Bit ? 16 : 8));
+    return b;
+}
+
+std::array<std::uint8_t, 44> BuildWaveHeader(const std::uint8_t* fmt16, std::uint32_t riffSize,
+                                             std::uint32_t dataSize) {
+    std::array<std::uint8_t, 44> h{};
+    PutFourCC(h.data() + 0, kRiff);
+    PutLE32(h.data() + 4, riffSize);
+    PutFourCC(h.data() + 8, kWave);
+    PutFourCC(h.data() + 12, kFmt);
+    PutLE32(h.data() + 16, kFormatBlockSize);
+    std::memcpy(h.data() + 20, fmt16, kFormatBlockSize);
+    PutFourCC(h.data() + 36, kData);
+    PutLE32(h.data() + 40, dataSize);
+    return h;
+}
+
+bool WriteWaveFile(ByteSink& out, const ClipSpan& clip) {
+    if (clip.size < 0 || (clip.size > 0 && clip.data == nullptr) || clip.format.sampleRate <= 0)
+        return false;
+    const auto dataSize = static_cast<std::uint32_t>(clip.size);
     const std::uint32_t pad = dataSize & 1u;
-    const std::uint16_t channels = stereo ? 2 : 1;
-    const std::uint16_t blockAlign = static_cast<std::uint16_t>(channels * (is16Bit ? 2 : 1));
-    const std::uint32_t rate = static_cast<std::uint32_t>(sampleRate);
-
-    std::uint8_t header[44];
-    PutFourCC(header + 0, kRiff);
+    const auto fmt = PcmFormatBlock(clip.format);
     // "WAVE" + fmt chunk (8 + 16) + data chunk header (8) + data + pad.
-    PutLE32(header + 4, 4 + 8 + kFormatBlockSize + 8 + dataSize + pad);
-    PutFourCC(header + 8, kWave);
-    PutFourCC(header + 12, kFmt);
-    PutLE32(header + 16, kFormatBlockSize);
-    PutLE16(header + 20, kWaveFormatPcm);
-    PutLE16(header + 22, channels);
-    PutLE32(header + 24, rate);
-    PutLE32(header + 28, rate * blockAlign);  // nAvgBytesPerSec
-    PutLE16(header + 32, blockAlign);
-    PutLE16(header + 34, static_cast<std::uint16_t>(is16Bit ? 16 : 8));
-    PutFourCC(header + 36, kData);
-    PutLE32(header + 40, dataSize);
+    const auto header = BuildWaveHeader(fmt.data(), 4 + 8 + kFormatBlockSize + 8 + dataSize + pad, dataSize);
+    if (!out.write(header.data(), header.size())) return false;
+    if (dataSize > 0 && !out.write(clip.data, dataSize)) return false;
+    const std::uint8_t zero = 0;
+    return pad == 0 || out.write(&zero, 1);
+}
 
-    std::FILE* f = std::fopen(fileName.c_str(), "wb");
-    if (f == nullptr) return false;
-    bool ok = std::fwrite(header, 1, sizeof header, f) == sizeof header;
-    if (ok && dataSize > 0) ok = std::fwrite(data, 1, dataSize, f) == dataSize;
-    if (ok && pad != 0) ok = std::fputc(0, f) != EOF;
-    // fclose flushes the buffer; a failure there is a failed write as well.
-    const bool closed = std::fclose(f) == 0;
-    return ok && closed;
+bool WriteWaveFile(const std::string& fileName, const ClipSpan& clip) {
+    if (fileName.empty()) return false;
+    const Descriptor fd(::open(fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    if (fd.get() < 0) return false;
+    FdSink sink(fd.get());
+    if (!WriteWaveFile(sink, clip)) return false;
+    // Written data that never reaches the disk is a failed write as well.
+    return ::fsync(fd.get()) == 0 || errno == EINVAL;
 }
 
 }  // namespace zirpel

@@ -1,5 +1,5 @@
-// The clip's unit arithmetic and the three selection conversions, which
-// differ on purpose: crop/cut compare unsigned and clamp before halving,
+// The clip's unit arithmetic and the selection conversions of playback and
+// the effects (crop/cut's are tested with crop and cut in the view tests):
 // playback compares signed and never clamps, effects halve before clamping.
 #include <gtest/gtest.h>
 
@@ -40,23 +40,6 @@ TEST(ClipFormatTest, ExtendedPrecisionIsWhatTheResultsNeed) {
     // 0.7 s at 44100 Hz is 30870 frames only with a 64-bit mantissa.
     const Extended t = 0.7L;
     EXPECT_EQ(static_cast<long long>(t * 44100), 30870);
-}
-
-TEST(SelectionTest, CropCutBytesClampThenRoundStereoDown) {
-    // 16-bit stereo, indices 101..300: frames 50..150, bytes 200..600.
-    auto r = SelectedBytes({101, 300}, 4000, kStereo16);
-    ASSERT_TRUE(r);
-    EXPECT_EQ(r->from, 200);
-    EXPECT_EQ(r->to, 600);
-    // Indices 4 and 5 are both frame 2: an empty but present range.
-    r = SelectedBytes({5, 4}, 4000, kStereo16);
-    ASSERT_TRUE(r);
-    EXPECT_EQ(r->Length(), 0);
-    EXPECT_FALSE(SelectedBytes({7, 7}, 4000, kStereo16));
-    // A negative end compares as a huge unsigned value and clamps to the clip.
-    r = SelectedBytes({-1, 100}, 1000, kMono8);
-    EXPECT_EQ(r->from, 100);
-    EXPECT_EQ(r->to, 1000);
 }
 
 TEST(SelectionTest, PlayFramesAreSignedAndUnclamped) {

@@ -3,14 +3,19 @@
 // the Open command's file-name helpers.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <map>
 
 #include "codec/FakeDriver.h"
 #include "codec/Mp3Fixtures.h"
 #include "codec/Mp3Import.h"
 #include "codec/Mpg123Driver.h"
-#include "codec/TempFileName.h"
+#include "codec/OpenAudioFile.h"
+#include "codec/TempWaveFile.h"
 #include "wave/WaveFile.h"
 
 using namespace zirpel;
@@ -20,8 +25,8 @@ using namespace zirpel::test;
 namespace {
 
 // The main window's part of a conversion: format list, convertor, stop
-// flag, and what the conversion showed.
-struct Harness {
+// flag, the temporary file, and what the conversion showed.
+struct Harness : LongTask {
     ScratchDir dir;
     AcmRegistry& registry;
     std::vector<FormatBlock> formats;
@@ -32,32 +37,41 @@ struct Harness {
     std::vector<std::string> messages;
     std::function<void()> onEvents;
     int eventRuns = 0;
+    std::unique_ptr<TempWaveFile> out;
 
     explicit Harness(AcmRegistry& reg = DefaultAcmRegistry()) : registry(reg), mp3wav(reg) {
         mp3wav.LoadMp3WavStoredValues();
         EnumerateMp3Formats(registry, formats, formatCount, nullptr);
     }
 
-    Mp3ConvertResult run(const std::string& mp3, const std::string& wav) {
-        Mp3ConversionContext ctx{mp3wav,
-                                 formats,
-                                 formatCount,
-                                 stop,
-                                 [this](std::int32_t p) { progress.push_back(p); },
-                                 [this] {
-                                     ++eventRuns;
-                                     if (onEvents) onEvents();
-                                 },
-                                 [this](const std::string& m) { messages.push_back(m); }};
-        return ConvertMP3WAV(mp3, wav, ctx);
+    void Progress(std::int32_t p) override { progress.push_back(p); }
+    bool Pump() override {
+        ++eventRuns;
+        if (onEvents) onEvents();
+        return true;
+    }
+    void ClearStop() override { stop = false; }
+    bool StopRequested() const override { return stop; }
+
+    // Converts into a new temporary file in `folder` (the scratch folder by default).
+    Mp3ConvertResult run(const std::string& mp3, std::string folder = {}) {
+        out = std::make_unique<TempWaveFile>(folder.empty() ? dir.path() : folder);
+        Mp3Codec codec{mp3wav, formats, formatCount};
+        const Mp3ConvertResult r = ConvertMP3WAV(mp3, *out, codec, *this);
+        const Notice n = NoticeFor(r);
+        if (!n.empty()) messages.push_back(n.text);
+        return r;
     }
 
-    // Writes `bytes` as in.mp3, converts it into out.wav.
+    // Writes `bytes` as in.mp3 and converts it.
     Mp3ConvertResult convert(const std::vector<std::uint8_t>& bytes) {
         WriteBytes(dir.file("in.mp3"), bytes);
-        return run(dir.file("in.mp3"), wav());
+        return run(dir.file("in.mp3"));
     }
-    std::string wav() const { return dir.file("out.wav"); }
+    // The converted file while it exists.
+    std::string wav() const {
+        return out && out->created() ? out->name() : dir.file("tempwav0.wav");
+    }
 };
 
 struct Decoded {
@@ -150,10 +164,10 @@ TEST(Mp3Import, ConvertsEachMpegVersionMonoAndStereo) {
         EXPECT_TRUE(std::is_sorted(h.progress.begin() + 1, h.progress.end() - 2));
         // The program's own reader takes the result.
         auto wave = ReadWaveFile(h.wav());
-        ASSERT_TRUE(wave);
-        EXPECT_EQ(wave->format.sampleRate, c.rate);
-        EXPECT_EQ(wave->format.stereo, c.channels == 2);
-        EXPECT_TRUE(wave->format.is16Bit);
+        ASSERT_TRUE(wave.ok());
+        EXPECT_EQ(wave.clip.format.sampleRate, c.rate);
+        EXPECT_EQ(wave.clip.format.stereo, c.channels == 2);
+        EXPECT_TRUE(wave.clip.format.is16Bit);
     }
 }
 
@@ -301,28 +315,27 @@ TEST(Mp3Import, FilesWithoutAudioAndFilesThatCannotBeOpened) {
     EXPECT_EQ(h.convert(std::vector<std::uint8_t>(text.begin(), text.end())),
               Mp3ConvertResult::NoFrameHeader);
     EXPECT_TRUE(h.messages.empty());
-    EXPECT_FALSE(ReadWaveFile(h.wav()));  // nothing was converted
+    EXPECT_FALSE(ReadWaveFile(h.wav()).ok());  // nothing was converted
     EXPECT_FALSE(h.mp3wav.Active());
 
     // A PCM WAV file named .mp3 goes through the MP3 path as a RIFF-wrapped
     // file; whatever the decoder makes of its data, the result is well-formed.
     const auto tone = Tone(8000, 1, 0.5, 440);
-    ASSERT_TRUE(WriteWaveFile(h.dir.file("pcm.mp3"), reinterpret_cast<const std::uint8_t*>(tone.data()),
-                              static_cast<std::int32_t>(tone.size() * 2), 8000, false, true));
-    EXPECT_EQ(h.run(h.dir.file("pcm.mp3"), h.wav()), Mp3ConvertResult::Converted);
+    ASSERT_TRUE(WriteWaveFile(h.dir.file("pcm.mp3"), zirpel::ClipSpan{reinterpret_cast<const std::uint8_t*>(tone.data()), static_cast<std::int32_t>(tone.size() * 2), {8000, false, true}}));
+    EXPECT_EQ(h.run(h.dir.file("pcm.mp3")), Mp3ConvertResult::Converted);
     const Decoded pcm = CheckWave(h.wav());
     EXPECT_EQ(pcm.rate, 8000);
     EXPECT_EQ(pcm.channels, 1);
 
     // A cut RIFF wrapper: the error escapes, the output is gone.
     WriteBytes(h.dir.file("riff.mp3"), {'R', 'I', 'F', 'F', 0, 0});
-    EXPECT_THROW(h.run(h.dir.file("riff.mp3"), h.wav()), EInOutError);
+    EXPECT_THROW(h.run(h.dir.file("riff.mp3")), EInOutError);
     EXPECT_FALSE(std::filesystem::exists(h.wav()));
 
-    EXPECT_EQ(h.run(h.dir.file("missing.mp3"), h.wav()), Mp3ConvertResult::SourceNotOpened);
+    EXPECT_EQ(h.run(h.dir.file("missing.mp3")), Mp3ConvertResult::SourceNotOpened);
     EXPECT_FALSE(std::filesystem::exists(h.wav()));
     WriteBytes(h.dir.file("ok.mp3"), BaseMp3());
-    EXPECT_EQ(h.run(h.dir.file("ok.mp3"), h.dir.file("no/such/dir.wav")),
+    EXPECT_EQ(h.run(h.dir.file("ok.mp3"), h.dir.file("no/such")),
               Mp3ConvertResult::DestinationNotCreated);
     EXPECT_EQ(h.messages,
               (std::vector<std::string>{"Konnte Datei nicht öffnen!", "Konnte Ausgabedatei nicht erstellen!"}));
@@ -526,21 +539,108 @@ TEST(Mp3Import, FormatEnumerationAndChoice) {
     EXPECT_EQ(GetU16(c.ACMFormatIn, wfx::nBlockSize), 100);
 }
 
-TEST(OpenHelpers, TempFileNamesAndMp3Extension) {
+TEST(OpenHelpers, TempFileIsCreatedExclusivelyUnderTheFirstFreeName) {
     ScratchDir dir;
-    EXPECT_EQ(UniqueTempFileName(dir.path(), "tempwav", ".wav"), dir.file("tempwav0.wav"));
-    EXPECT_EQ(UniqueTempFileName(dir.path() + "/", "tempwav", ".wav"), dir.file("tempwav0.wav"));
+    WriteBytes(dir.file("victim"), {9, 9});
     WriteBytes(dir.file("tempwav0.wav"), {1, 2, 3});
-    EXPECT_EQ(UniqueTempFileName(dir.path(), "tempwav", ".wav"), dir.file("tempwav1.wav"));
+    // A link planted under the next name, dangling or not, is never followed.
+    std::filesystem::create_symlink(dir.file("victim"), dir.file("tempwav1.wav"));
+    std::filesystem::create_symlink(dir.file("nowhere"), dir.file("tempwav2.wav"));
+    std::string name;
+    {
+        TempWaveFile t(dir.path() + "/");
+        ASSERT_TRUE(t.Create());
+        name = t.name();
+        EXPECT_EQ(name, dir.file("tempwav3.wav"));
+        EXPECT_EQ(std::filesystem::status(name).permissions() & std::filesystem::perms::all,
+                  std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    }
+    EXPECT_FALSE(std::filesystem::exists(name));  // gone with its owner
     EXPECT_EQ(ReadBytes(dir.file("tempwav0.wav")), (std::vector<std::uint8_t>{1, 2, 3}));
-    // A dangling link is taken too: nobody writes through it.
-    std::filesystem::create_symlink(dir.file("nowhere"), dir.file("tempwav1.wav"));
-    EXPECT_EQ(UniqueTempFileName(dir.path(), "tempwav", ".wav"), dir.file("tempwav2.wav"));
+    EXPECT_EQ(ReadBytes(dir.file("victim")), (std::vector<std::uint8_t>{9, 9}));
+    EXPECT_FALSE(TempWaveFile(dir.file("missing")).Create());
 
-    for (const char* name : {"song.mp3", "SONG.MP3", "Song.Mp3", "/a/b.c/x.mP3"})
-        EXPECT_TRUE(IsMp3FileName(name)) << name;
-    for (const char* name : {"song.mp3.wav", "song", "/dir.mp3/song", "song.mp", "song.mp3 "})
-        EXPECT_FALSE(IsMp3FileName(name)) << name;
+    for (const char* n : {"song.mp3", "SONG.MP3", "Song.Mp3", "/a/b.c/x.mP3"})
+        EXPECT_TRUE(IsMp3FileName(n)) << n;
+    for (const char* n : {"song.mp3.wav", "song", "/dir.mp3/song", "song.mp", "song.mp3 "})
+        EXPECT_FALSE(IsMp3FileName(n)) << n;
+}
+
+TEST(Mp3Import, AFullDiskEndsTheImportAndDropsTheTemporaryFile) {
+    Harness h;
+    WriteBytes(h.dir.file("in.mp3"), ToneMp3({44100, 2, 128, 3.0, 1000}));
+    // A file-size limit makes the writes fail as a full disk would, for
+    // root too.
+    struct rlimit old {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 64 * 1024;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const Mp3ConvertResult r = h.run(h.dir.file("in.mp3"));
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(r, Mp3ConvertResult::CannotWrite);
+    EXPECT_EQ(h.messages, (std::vector<std::string>{"Konnte Ausgabedatei nicht schreiben!"}));
+    EXPECT_FALSE(h.out->created());
+    EXPECT_FALSE(std::filesystem::exists(h.dir.file("tempwav0.wav")));
+    EXPECT_FALSE(h.mp3wav.Active());
+}
+
+TEST(OpenAudioFile, ReadsWavAndMp3AndLeavesNoTemporaryFile) {
+    Harness h;
+    ScratchDir temp;
+    const auto tone = Tone(8000, 1, 0.5, 440);
+    ASSERT_TRUE(WriteWaveFile(h.dir.file("a.WAV"),
+                              ClipSpan{reinterpret_cast<const std::uint8_t*>(tone.data()),
+                                       static_cast<std::int32_t>(tone.size() * 2), {8000, false, true}}));
+    Mp3Codec codec{h.mp3wav, h.formats, h.formatCount};
+    OpenResult r = OpenAudioFile(h.dir.file("a.WAV"), codec, temp.path(), h);
+    ASSERT_TRUE(r.ok());
+    EXPECT_FALSE(r.mp3);
+    EXPECT_EQ(r.clip.size(), static_cast<std::int32_t>(tone.size() * 2));
+    EXPECT_TRUE(NoticesFor(r).empty());
+
+    WriteBytes(h.dir.file("b.Mp3"), ToneMp3({22050, 2, 64, 1.0, 1000}));
+    r = OpenAudioFile(h.dir.file("b.Mp3"), codec, temp.path(), h);
+    ASSERT_TRUE(r.ok());
+    EXPECT_TRUE(r.mp3);
+    EXPECT_EQ(r.clip.format, (ClipFormat{22050, true, true}));
+    EXPECT_GT(r.clip.size(), 22050 * 4 * 9 / 10);
+    EXPECT_TRUE(std::filesystem::is_empty(temp.path()));
+
+    // Not MPEG audio at all: the empty temporary file is read, refused and deleted.
+    WriteBytes(h.dir.file("c.mp3"), {'k', 'e', 'i', 'n'});
+    r = OpenAudioFile(h.dir.file("c.mp3"), codec, temp.path(), h);
+    EXPECT_FALSE(r.ok());
+    ASSERT_EQ(NoticesFor(r).size(), 1u);
+    EXPECT_EQ(NoticesFor(r)[0].text, "Konnte Datei nicht öffnen");
+    EXPECT_TRUE(std::filesystem::is_empty(temp.path()));
+
+    // A missing MP3: the conversion's message first, then the Open command's.
+    r = OpenAudioFile(h.dir.file("missing.mp3"), codec, temp.path(), h);
+    const auto notices = NoticesFor(r);
+    ASSERT_EQ(notices.size(), 2u);
+    EXPECT_EQ(notices[0].text, "Konnte Datei nicht öffnen!");
+    EXPECT_EQ(notices[1].text, "Konnte Datei nicht öffnen");
+}
+
+TEST(OpenAudioFile, RefusesWhatIsNotARegularFileAtOnce) {
+    Harness h;
+    ScratchDir temp;
+    Mp3Codec codec{h.mp3wav, h.formats, h.formatCount};
+    std::filesystem::create_directory(h.dir.file("folder.mp3"));
+    ASSERT_EQ(::mkfifo(h.dir.file("pipe.mp3").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo(h.dir.file("pipe.wav").c_str(), 0600), 0);
+    for (const char* name : {"folder.mp3", "pipe.mp3", "pipe.wav"}) {
+        SCOPED_TRACE(name);
+        const OpenResult r = OpenAudioFile(h.dir.file(name), codec, temp.path(), h);
+        EXPECT_FALSE(r.ok());
+        ASSERT_EQ(NoticesFor(r).size(), 1u);  // no conversion was tried
+        EXPECT_EQ(NoticesFor(r)[0].text, "Konnte Datei nicht öffnen");
+    }
+    EXPECT_TRUE(h.progress.empty());
+    EXPECT_TRUE(std::filesystem::is_empty(temp.path()));
 }
 
 TEST(Mpg123Driver, SmallOutputBufferTakesLessInputAndLosesNothing) {

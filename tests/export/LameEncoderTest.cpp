@@ -16,6 +16,8 @@ namespace {
 
 using namespace zirpel::test;
 
+LongTask quiet;  // no progress wanted
+
 class MemorySink : public ByteSink {
 public:
     std::vector<std::uint8_t> bytes;
@@ -81,10 +83,10 @@ TEST(LameEncoder, SavedClipsDecodeWithTheRequestedFormat) {
                                         << " Hz " << c.kbps << " kbit/s");
         const double seconds = 1.3;
         const auto clipBytes = ToneClip(c, seconds, 440);
-        const ClipData clip{clipBytes.data(), static_cast<std::int32_t>(clipBytes.size()),
+        const ClipSpan clip{clipBytes.data(), static_cast<std::int32_t>(clipBytes.size()),
                             {c.inRate, c.stereo, c.is16Bit}};
         MemorySink sink;
-        ASSERT_EQ(EncodeClipToMP3(encoder, clip, c.outRate, c.kbps, sink, {}), SaveStatus::Saved);
+        ASSERT_EQ(EncodeClipToMP3(encoder, clip, c.outRate, c.kbps, sink, quiet), SaveStatus::Saved);
 
         std::vector<FrameHeader> frames;
         ASSERT_TRUE(WalkFrames(sink.bytes, frames)) << "not a plain chain of MP3 frames";
@@ -161,7 +163,7 @@ TEST(LameEncoder, RefusesWhatItCannotEncode) {
     // The save loop reports the refusal as such.
     const std::vector<std::uint8_t> data(100, 128);
     MemorySink sink;
-    EXPECT_EQ(EncodeClipToMP3(encoder, {data.data(), 100, {0, false, false}}, 44100, 128, sink, {}),
+    EXPECT_EQ(EncodeClipToMP3(encoder, ClipSpan{data.data(), 100, {0, false, false}}, 44100, 128, sink, quiet),
               SaveStatus::EncoderInitFailed);
     EXPECT_TRUE(sink.bytes.empty());
 }
@@ -171,8 +173,8 @@ TEST(LameEncoder, LowClipRateUpsampledFitsTheReportedBuffer) {
     LameEncoder encoder;
     const std::vector<std::uint8_t> data(10000, 200);
     MemorySink sink;
-    ASSERT_EQ(EncodeClipToMP3(encoder, {data.data(), 10000, {1000, false, false}}, 48000, 160,
-                              sink, {}),
+    ASSERT_EQ(EncodeClipToMP3(encoder, ClipSpan{data.data(), 10000, {1000, false, false}}, 48000, 160,
+                              sink, quiet),
               SaveStatus::Saved);
     std::vector<FrameHeader> frames;
     ASSERT_TRUE(WalkFrames(sink.bytes, frames));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -12,11 +13,13 @@
 #include <vector>
 
 #include <sys/resource.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "export/FakeEncoder.h"
 #include "export/LameEncoder.h"
+#include "export/SafeFile.h"
 #include "export/SaveClip.h"
 #include "wave/WaveFile.h"
 
@@ -38,7 +41,8 @@ protected:
     void TearDown() override { fs::remove_all(dir_); }
 
     std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-    ClipData Clip() const { return {clip_.data(), 12000, {44100, true, true}}; }
+    ClipSpan Clip() const { return {clip_.data(), 12000, {44100, true, true}}; }
+    LongTask quiet;
 
     static std::vector<std::uint8_t> Read(const std::string& path) {
         std::ifstream f(path, std::ios::binary);
@@ -93,7 +97,7 @@ TEST_F(SafeSaveTest, Mp3AppearsCompleteAndKeepsTheOldPermissions) {
     Write(target, old_);
     ::chmod(target.c_str(), 0640);
     FakeEncoder enc;
-    ASSERT_EQ(SaveClipAsMP3File(enc, target, Clip(), 44100, 128, {}), SaveStatus::Saved);
+    ASSERT_EQ(SaveClipAsMP3File(enc, target, Clip(), 44100, 128, quiet), SaveStatus::Saved);
 
     std::vector<std::uint8_t> expected;
     for (std::size_t i = 0; i < enc.chunks.size(); ++i) {
@@ -108,7 +112,7 @@ TEST_F(SafeSaveTest, Mp3AppearsCompleteAndKeepsTheOldPermissions) {
     // A new file gets the usual permissions (0666 less the umask).
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    ASSERT_EQ(SaveClipAsMP3File(enc, Path("new.mp3"), Clip(), 44100, 128, {}), SaveStatus::Saved);
+    ASSERT_EQ(SaveClipAsMP3File(enc, Path("new.mp3"), Clip(), 44100, 128, quiet), SaveStatus::Saved);
     EXPECT_EQ(Mode(Path("new.mp3")), 0666u & ~mask);
 }
 
@@ -118,23 +122,23 @@ TEST_F(SafeSaveTest, FailedMp3SaveLeavesTheOldFileAndNoLeftovers) {
 
     FakeEncoder failInit;
     failInit.initResult = BE_ERR_INVALID_FORMAT;
-    EXPECT_EQ(SaveClipAsMP3File(failInit, target, Clip(), 44100, 128, {}),
+    EXPECT_EQ(SaveClipAsMP3File(failInit, target, Clip(), 44100, 128, quiet),
               SaveStatus::EncoderInitFailed);
     EXPECT_EQ(Read(target), old_);
 
     FakeEncoder failChunk;
     failChunk.failChunk = 2;
-    EXPECT_THROW(SaveClipAsMP3File(failChunk, target, Clip(), 44100, 128, {}), EMP3Encoder);
+    EXPECT_THROW(SaveClipAsMP3File(failChunk, target, Clip(), 44100, 128, quiet), EMP3Encoder);
     EXPECT_EQ(Read(target), old_);
 
     FakeEncoder failFlush;
     failFlush.deinitResult = BE_ERR_INVALID_HANDLE;
-    EXPECT_THROW(SaveClipAsMP3File(failFlush, target, Clip(), 44100, 128, {}), EMP3Encoder);
+    EXPECT_THROW(SaveClipAsMP3File(failFlush, target, Clip(), 44100, 128, quiet), EMP3Encoder);
     EXPECT_EQ(Read(target), old_);
     EXPECT_EQ(Entries(), std::vector<std::string>{"song.mp3"});
 
     // Without an old file a refused encoder leaves no empty file behind.
-    EXPECT_EQ(SaveClipAsMP3File(failInit, Path("fresh.mp3"), Clip(), 44100, 128, {}),
+    EXPECT_EQ(SaveClipAsMP3File(failInit, Path("fresh.mp3"), Clip(), 44100, 128, quiet),
               SaveStatus::EncoderInitFailed);
     EXPECT_FALSE(fs::exists(Path("fresh.mp3")));
 }
@@ -144,7 +148,7 @@ TEST_F(SafeSaveTest, DiskFullDuringTheSaveLeavesTheOldFile) {
     std::vector<std::uint8_t> noise(44100 * 4 * 5);
     std::uint32_t x = 1;
     for (auto& b : noise) b = static_cast<std::uint8_t>((x = x * 1664525u + 1013904223u) >> 24);
-    const ClipData clip{noise.data(), static_cast<std::int32_t>(noise.size()), {44100, true, true}};
+    const ClipSpan clip{noise.data(), static_cast<std::int32_t>(noise.size()), {44100, true, true}};
     std::vector<std::uint8_t> old(3000, 'x');
     const std::string mp3 = Path("full.mp3");
     const std::string wav = Path("full.wav");
@@ -154,7 +158,7 @@ TEST_F(SafeSaveTest, DiskFullDuringTheSaveLeavesTheOldFile) {
     LameEncoder encoder;
     {
         FileSizeLimit limit(20000);
-        EXPECT_EQ(SaveClipAsMP3File(encoder, mp3, clip, 44100, 128, {}), SaveStatus::CannotWrite);
+        EXPECT_EQ(SaveClipAsMP3File(encoder, mp3, clip, 44100, 128, quiet), SaveStatus::CannotWrite);
         EXPECT_EQ(SaveClipAsWaveFile(wav, clip), SaveStatus::CannotWrite);
     }
     EXPECT_EQ(Read(mp3), old);
@@ -165,10 +169,10 @@ TEST_F(SafeSaveTest, DiskFullDuringTheSaveLeavesTheOldFile) {
 TEST_F(SafeSaveTest, FolderThatDoesNotExist) {
     FakeEncoder enc;
     const std::string target = Path("missing/song.mp3");
-    EXPECT_EQ(SaveClipAsMP3File(enc, target, Clip(), 44100, 128, {}), SaveStatus::CannotCreate);
+    EXPECT_EQ(SaveClipAsMP3File(enc, target, Clip(), 44100, 128, quiet), SaveStatus::CannotCreate);
     EXPECT_TRUE(enc.calls.empty());
-    EXPECT_STREQ(NoticeFor(SaveStatus::CannotCreate).text, "Konnte Datei nicht erstellen...");
-    EXPECT_FALSE(NoticeFor(SaveStatus::CannotCreate).errorIcon);
+    EXPECT_EQ(NoticeFor(SaveStatus::CannotCreate).text, "Konnte Datei nicht erstellen...");
+    EXPECT_EQ(NoticeFor(SaveStatus::CannotCreate).style, NoticeStyle::Plain);
     EXPECT_EQ(SaveClipAsWaveFile(Path("missing/song.wav"), Clip()), SaveStatus::CannotWrite);
 }
 
@@ -178,13 +182,13 @@ TEST_F(SafeSaveTest, ReadOnlyFileIsNotReplaced) {
     Write(target, old_);
     ::chmod(target.c_str(), 0444);
     FakeEncoder enc;
-    EXPECT_EQ(SaveClipAsMP3File(enc, target, Clip(), 44100, 128, {}), SaveStatus::CannotCreate);
+    EXPECT_EQ(SaveClipAsMP3File(enc, target, Clip(), 44100, 128, quiet), SaveStatus::CannotCreate);
     EXPECT_EQ(Read(target), old_);
 }
 
 TEST_F(SafeSaveTest, WaveSaveWritesWhatTheWriterWritesAndFollowsLinks) {
     const std::string direct = Path("direct.wav");
-    ASSERT_TRUE(WriteWaveFile(direct, clip_.data(), 12000, 44100, true, true));
+    ASSERT_TRUE(WriteWaveFile(direct, zirpel::ClipSpan{clip_.data(), 12000, {44100, true, true}}));
 
     // Saved through a symbolic link: the link stays, its destination changes.
     const std::string real = Path("real.wav");
@@ -195,6 +199,80 @@ TEST_F(SafeSaveTest, WaveSaveWritesWhatTheWriterWritesAndFollowsLinks) {
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(Read(real), Read(direct));
     EXPECT_EQ(Entries(), (std::vector<std::string>{"direct.wav", "link.wav", "real.wav"}));
+}
+
+TEST_F(SafeSaveTest, HardLinkedTargetIsWrittenInPlaceAndKeepsItsLinks) {
+    const std::string target = Path("a.wav");
+    const std::string other = Path("b.wav");
+    Write(target, std::vector<std::uint8_t>(20000, 'x'));  // longer than the new file
+    fs::create_hard_link(target, other);
+    ASSERT_EQ(SaveClipAsWaveFile(target, Clip()), SaveStatus::Saved);
+    const auto saved = Read(target);
+    EXPECT_EQ(saved.size(), 44u + 12000u);  // the old tail is cut off
+    EXPECT_EQ(Read(other), saved);
+    EXPECT_EQ(fs::hard_link_count(target), 2u);
+}
+
+TEST_F(SafeSaveTest, UnwritableFolderWritesAnExistingFileInPlace) {
+    // The seam refuses the temporary file as a read-only folder would (a
+    // real one would not stop root).
+    const std::string target = Path("song.wav");
+    Write(target, old_);
+    SafeFile file;
+    file.createFile = [](const char*, int, int) {
+        errno = EACCES;
+        return -1;
+    };
+    ASSERT_TRUE(file.open(target));
+    EXPECT_TRUE(file.writesInPlace());
+    ASSERT_TRUE(WriteWaveFile(file, Clip()));
+    ASSERT_TRUE(file.commit());
+    EXPECT_TRUE(ReadWaveFile(target).ok());
+    EXPECT_EQ(Entries(), std::vector<std::string>{"song.wav"});
+
+    // A new file cannot be written there at all.
+    SafeFile fresh;
+    fresh.createFile = file.createFile;
+    EXPECT_FALSE(fresh.open(Path("new.wav")));
+}
+
+TEST_F(SafeSaveTest, TemporaryNameSwappedForALinkNeverRedirectsTheSave) {
+    // Another user replaces the temporary file by a link to a file outside
+    // the folder, once right after it was created and once just before the
+    // rename: nothing outside changes, the target keeps its old contents
+    // and the save reports the failure.
+    const std::string outsideDir = (dir_.parent_path() / (dir_.filename().string() + "-outside")).string();
+    fs::create_directory(outsideDir);
+    const std::string outside = outsideDir + "/precious";
+    Write(outside, old_);
+    const std::string target = Path("song.wav");
+    Write(target, old_);
+    const auto swap = [&](const std::string& name) {
+        fs::rename(name, Path("moved-away"));
+        fs::create_symlink(outside, name);
+    };
+    for (int when = 0; when < 2; ++when) {
+        SCOPED_TRACE(when == 0 ? "after create" : "before rename");
+        SafeFile file;
+        if (when == 0) {
+            file.createFile = [&](const char* p, int f, int m) {
+                const int fd = ::open(p, f, static_cast<mode_t>(m));
+                if (fd >= 0) swap(p);
+                return fd;
+            };
+        } else {
+            file.beforeRename = swap;
+        }
+        ASSERT_TRUE(file.open(target));
+        ASSERT_TRUE(WriteWaveFile(file, Clip()));
+        EXPECT_FALSE(file.commit());
+        EXPECT_EQ(Read(outside), old_);
+        EXPECT_EQ(Read(target), old_);
+        EXPECT_FALSE(fs::is_symlink(target));
+        for (const auto& e : fs::directory_iterator(dir_))
+            if (e.path().filename() != "song.wav") fs::remove(e.path());
+    }
+    fs::remove_all(outsideDir);
 }
 
 TEST(CompleteSaveFileName, AddsTheFiltersExtensionOnlyWhenTheNameHasNone) {

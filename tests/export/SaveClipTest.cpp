@@ -14,6 +14,14 @@ namespace {
 
 using test::FakeEncoder;
 
+LongTask quiet;  // no progress wanted
+
+// Records the progress a save reports.
+struct ProgressLog : LongTask {
+    std::vector<std::int32_t> values;
+    void Progress(std::int32_t p) override { values.push_back(p); }
+};
+
 class MemorySink : public ByteSink {
 public:
     std::vector<std::uint8_t> bytes;
@@ -63,8 +71,8 @@ TEST(EncodeClipToMP3, RecordForStereoAndMonoClips) {
         FakeEncoder enc;
         MemorySink sink;
         const auto data = Stereo16Clip(400);
-        const ClipData clip{data.data(), 400, {44100, true, true}};
-        ASSERT_EQ(EncodeClipToMP3(enc, clip, 44100, 128, sink, {}), SaveStatus::Saved);
+        const ClipSpan clip{data.data(), 400, {44100, true, true}};
+        ASSERT_EQ(EncodeClipToMP3(enc, clip, 44100, 128, sink, quiet), SaveStatus::Saved);
         EXPECT_EQ(enc.configBytes, ExpectedConfig(44100, 44100, 0, 128));
     }
     // Mono 8-bit clip at 8000 Hz saved with 48000 / 8: the program passes
@@ -73,8 +81,8 @@ TEST(EncodeClipToMP3, RecordForStereoAndMonoClips) {
         FakeEncoder enc;
         MemorySink sink;
         const std::vector<std::uint8_t> data(100, 128);
-        const ClipData clip{data.data(), 100, {8000, false, false}};
-        ASSERT_EQ(EncodeClipToMP3(enc, clip, 48000, 8, sink, {}), SaveStatus::Saved);
+        const ClipSpan clip{data.data(), 100, {8000, false, false}};
+        ASSERT_EQ(EncodeClipToMP3(enc, clip, 48000, 8, sink, quiet), SaveStatus::Saved);
         EXPECT_EQ(enc.configBytes, ExpectedConfig(8000, 48000, 3, 8));
     }
 }
@@ -83,17 +91,17 @@ TEST(EncodeClipToMP3, StereoClipInChunksOfAtMost5000Bytes) {
     FakeEncoder enc;
     MemorySink sink;
     const auto data = Stereo16Clip(12000);
-    const ClipData clip{data.data(), 12000, {44100, true, true}};
-    std::vector<std::int32_t> progress;
+    const ClipSpan clip{data.data(), 12000, {44100, true, true}};
+    ProgressLog progress;
     ASSERT_EQ(EncodeClipToMP3(enc, clip, 44100, 128, sink,
-                              [&](std::int32_t p) { progress.push_back(p); }),
+                              progress),
               SaveStatus::Saved);
 
     ASSERT_EQ(enc.chunks.size(), 3u);
     EXPECT_EQ(enc.chunks[0], AsInt16(data.data(), 2500));
     EXPECT_EQ(enc.chunks[1], AsInt16(data.data() + 5000, 2500));
     EXPECT_EQ(enc.chunks[2], AsInt16(data.data() + 10000, 1000));
-    EXPECT_EQ(progress, (std::vector<std::int32_t>{0, 41, 83, 0}));
+    EXPECT_EQ(progress.values, (std::vector<std::int32_t>{0, 41, 83, 0}));
     EXPECT_EQ(enc.calls, (std::vector<std::string>{"init", "chunk", "chunk", "chunk", "deinit",
                                                    "close"}));
 
@@ -112,8 +120,8 @@ TEST(EncodeClipToMP3, EightBitClipIsWidenedAndChunkedAsSixteenBit) {
         FakeEncoder enc;
         MemorySink sink;
         const std::vector<std::uint8_t> data{0, 128, 255};
-        const ClipData clip{data.data(), 3, {11025, false, false}};
-        ASSERT_EQ(EncodeClipToMP3(enc, clip, 11025, 8, sink, {}), SaveStatus::Saved);
+        const ClipSpan clip{data.data(), 3, {11025, false, false}};
+        ASSERT_EQ(EncodeClipToMP3(enc, clip, 11025, 8, sink, quiet), SaveStatus::Saved);
         ASSERT_EQ(enc.chunks.size(), 1u);
         EXPECT_EQ(enc.chunks[0], (std::vector<std::int16_t>{-32768, 0, 32512}));
     }
@@ -123,30 +131,30 @@ TEST(EncodeClipToMP3, EightBitClipIsWidenedAndChunkedAsSixteenBit) {
         MemorySink sink;
         std::vector<std::uint8_t> data(3000);
         for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i);
-        const ClipData clip{data.data(), 3000, {22050, true, false}};
-        std::vector<std::int32_t> progress;
+        const ClipSpan clip{data.data(), 3000, {22050, true, false}};
+        ProgressLog progress;
         ASSERT_EQ(EncodeClipToMP3(enc, clip, 22050, 32, sink,
-                                  [&](std::int32_t p) { progress.push_back(p); }),
+                                  progress),
                   SaveStatus::Saved);
         ASSERT_EQ(enc.chunks.size(), 2u);
         EXPECT_EQ(enc.chunks[0].size(), 2500u);
         EXPECT_EQ(enc.chunks[1].size(), 500u);
         EXPECT_EQ(enc.chunks[1][0], (2500 % 256 - 128) * 256);
-        EXPECT_EQ(progress, (std::vector<std::int32_t>{0, 83, 0}));
+        EXPECT_EQ(progress.values, (std::vector<std::int32_t>{0, 83, 0}));
     }
 }
 
 TEST(EncodeClipToMP3, EmptyClipGivesOnlyTheFlushBytes) {
     FakeEncoder enc;
     MemorySink sink;
-    std::vector<std::int32_t> progress;
-    const ClipData clip{nullptr, 0, {44100, true, true}};
+    ProgressLog progress;
+    const ClipSpan clip{nullptr, 0, {44100, true, true}};
     ASSERT_EQ(EncodeClipToMP3(enc, clip, 44100, 128, sink,
-                              [&](std::int32_t p) { progress.push_back(p); }),
+                              progress),
               SaveStatus::Saved);
     EXPECT_TRUE(enc.chunks.empty());
     EXPECT_EQ(sink.bytes, enc.flushBytes);
-    EXPECT_EQ(progress, (std::vector<std::int32_t>{0}));
+    EXPECT_EQ(progress.values, (std::vector<std::int32_t>{0}));
     EXPECT_EQ(enc.openStreams, 0);
 }
 
@@ -155,52 +163,52 @@ TEST(EncodeClipToMP3, ProgressOfALongClipIsComputedWithoutOverflow) {
     FakeEncoder enc;
     MemorySink sink;
     const std::vector<std::uint8_t> data(30'000'000, 0);
-    const ClipData clip{data.data(), static_cast<std::int32_t>(data.size()), {44100, true, true}};
-    std::vector<std::int32_t> progress;
+    const ClipSpan clip{data.data(), static_cast<std::int32_t>(data.size()), {44100, true, true}};
+    ProgressLog progress;
     ASSERT_EQ(EncodeClipToMP3(enc, clip, 44100, 128, sink,
-                              [&](std::int32_t p) { progress.push_back(p); }),
+                              progress),
               SaveStatus::Saved);
-    ASSERT_EQ(progress.size(), 6001u);
-    EXPECT_EQ(progress[5000], 83);  // pos 25,000,000
-    EXPECT_EQ(progress[5999], 99);
-    EXPECT_EQ(progress.back(), 0);
-    for (std::size_t i = 1; i + 1 < progress.size(); ++i) ASSERT_GE(progress[i], progress[i - 1]);
+    ASSERT_EQ(progress.values.size(), 6001u);
+    EXPECT_EQ(progress.values[5000], 83);  // pos 25,000,000
+    EXPECT_EQ(progress.values[5999], 99);
+    EXPECT_EQ(progress.values.back(), 0);
+    for (std::size_t i = 1; i + 1 < progress.values.size(); ++i) ASSERT_GE(progress.values[i], progress.values[i - 1]);
 }
 
 TEST(EncodeClipToMP3, FailuresCloseTheStreamAndCarryTheirMessages) {
     const auto data = Stereo16Clip(12000);
-    const ClipData clip{data.data(), 12000, {44100, true, true}};
+    const ClipSpan clip{data.data(), 12000, {44100, true, true}};
 
     // The encoder refuses the settings: nothing is encoded or written.
     {
         FakeEncoder enc;
         enc.initResult = BE_ERR_INVALID_FORMAT_PARAMETERS;
         MemorySink sink;
-        int progressCalls = 0;
-        EXPECT_EQ(EncodeClipToMP3(enc, clip, 44100, 128, sink, [&](int) { ++progressCalls; }),
+        ProgressLog progress;
+        EXPECT_EQ(EncodeClipToMP3(enc, clip, 44100, 128, sink, progress),
                   SaveStatus::EncoderInitFailed);
         EXPECT_EQ(enc.calls, std::vector<std::string>{"init"});
         EXPECT_TRUE(sink.bytes.empty());
-        EXPECT_EQ(progressCalls, 0);
-        const SaveNotice n = NoticeFor(SaveStatus::EncoderInitFailed);
-        EXPECT_STREQ(n.text, "Konnte LAME Encoder nicht initialisieren...");
-        EXPECT_FALSE(n.errorIcon);
+        EXPECT_TRUE(progress.values.empty());
+        const Notice n = NoticeFor(SaveStatus::EncoderInitFailed);
+        EXPECT_EQ(n.text, "Konnte LAME Encoder nicht initialisieren...");
+        EXPECT_EQ(n.style, NoticeStyle::Plain);
     }
     // The second chunk fails: error text, stream closed, progress left standing.
     {
         FakeEncoder enc;
         enc.failChunk = 1;
         MemorySink sink;
-        std::vector<std::int32_t> progress;
+        ProgressLog progress;
         try {
             EncodeClipToMP3(enc, clip, 44100, 128, sink,
-                            [&](std::int32_t p) { progress.push_back(p); });
+                            progress);
             FAIL() << "no error";
         } catch (const EMP3Encoder& e) {
             EXPECT_STREQ(e.what(), "Fehler beim MP3 Codieren");
         }
         EXPECT_EQ(enc.calls, (std::vector<std::string>{"init", "chunk", "chunk", "close"}));
-        EXPECT_EQ(progress, (std::vector<std::int32_t>{0, 41}));
+        EXPECT_EQ(progress.values, (std::vector<std::int32_t>{0, 41}));
         EXPECT_EQ(sink.bytes, FakeEncoder::ChunkBytes(0, enc.chunks[0]));
     }
     // The flush fails.
@@ -209,7 +217,7 @@ TEST(EncodeClipToMP3, FailuresCloseTheStreamAndCarryTheirMessages) {
         enc.deinitResult = BE_ERR_INVALID_HANDLE;
         MemorySink sink;
         try {
-            EncodeClipToMP3(enc, clip, 44100, 128, sink, {});
+            EncodeClipToMP3(enc, clip, 44100, 128, sink, quiet);
             FAIL() << "no error";
         } catch (const EMP3Encoder& e) {
             EXPECT_STREQ(e.what(), "Echec à la sortie");
@@ -223,11 +231,11 @@ TEST(EncodeClipToMP3, FailuresCloseTheStreamAndCarryTheirMessages) {
         FakeEncoder enc;
         MemorySink sink;
         sink.failAtWrite = 1;
-        EXPECT_EQ(EncodeClipToMP3(enc, clip, 44100, 128, sink, {}), SaveStatus::CannotWrite);
+        EXPECT_EQ(EncodeClipToMP3(enc, clip, 44100, 128, sink, quiet), SaveStatus::CannotWrite);
         EXPECT_EQ(enc.calls, (std::vector<std::string>{"init", "chunk", "chunk", "close"}));
-        const SaveNotice n = NoticeFor(SaveStatus::CannotWrite);
-        EXPECT_STREQ(n.text, "Konnte Datei nicht speichern");
-        EXPECT_TRUE(n.errorIcon);
+        const Notice n = NoticeFor(SaveStatus::CannotWrite);
+        EXPECT_EQ(n.text, "Konnte Datei nicht speichern");
+        EXPECT_EQ(n.style, NoticeStyle::ErrorIcon);
     }
     // A written count beyond the buffer it reported is an encoding error,
     // never a read past the buffer.
@@ -235,7 +243,7 @@ TEST(EncodeClipToMP3, FailuresCloseTheStreamAndCarryTheirMessages) {
         FakeEncoder enc;
         enc.overstateWritten = 100;
         MemorySink sink;
-        EXPECT_THROW(EncodeClipToMP3(enc, clip, 44100, 128, sink, {}), EMP3Encoder);
+        EXPECT_THROW(EncodeClipToMP3(enc, clip, 44100, 128, sink, quiet), EMP3Encoder);
         EXPECT_EQ(enc.openStreams, 0);
     }
 }

@@ -16,6 +16,7 @@
 
 #include "app/Dialogs.h"
 #include "app/MainUnit.h"
+#include "app/Services.h"
 #include "app/ZirpelWindows.h"
 
 struct ShownMessage {
@@ -64,6 +65,7 @@ protected:
     ScriptedDialogs dialogs;
     std::vector<std::string> shownDialogs;  // object names of modal dialogs run
     std::function<int(QDialog&)> dialogAction = [](QDialog&) { return int(QDialog::Rejected); };
+    RealServices real;  // whatever a test does not fake is the real thing
     std::unique_ptr<TMainForm> form;
     QTemporaryDir tmp;
 
@@ -78,7 +80,7 @@ protected:
             return dialogAction(d);
         };
         AddServices(s);
-        form = CreateZirpelWindows(std::move(s));
+        form = CreateZirpelWindows(real.Complete(std::move(s)));
         form->resize(696, 480);
         form->show();
         QApplication::processEvents();

@@ -92,7 +92,7 @@ TEST_F(MainFormTest, StartsWithItsDefaultsAndNoClip) {
 
 TEST_F(MainFormTest, CloseAsksAndCancelKeepsEverything) {
     const std::string wav = TempPath("a.wav");
-    ASSERT_TRUE(zirpel::WriteWaveFile(wav, Stereo16Tone(1000).data(), 4000, 44100, true, true));
+    ASSERT_TRUE(zirpel::WriteWaveFile(wav, zirpel::ClipSpan{Stereo16Tone(1000).data(), 4000, {44100, true, true}}));
     OpenFile(wav);
     ASSERT_EQ(form->FSampleSize, 4000);
 
@@ -118,7 +118,7 @@ TEST_F(MainFormTest, CloseAsksAndCancelKeepsEverything) {
 TEST_F(MainFormTest, OpenReadsTheFileAndZoomsToTheWholeClip) {
     const std::string wav = TempPath("tone.wav");
     const auto pcm = Stereo16Tone(250000);  // 1,000,000 bytes
-    ASSERT_TRUE(zirpel::WriteWaveFile(wav, pcm.data(), 1000000, 22050, true, true));
+    ASSERT_TRUE(zirpel::WriteWaveFile(wav, zirpel::ClipSpan{pcm.data(), 1000000, {22050, true, true}}));
     form->FSelAnchor = 7;
     form->FSelCaret = 9;
     OpenFile(wav);
@@ -141,7 +141,7 @@ TEST_F(MainFormTest, OpenReadsTheFileAndZoomsToTheWholeClip) {
 
 TEST_F(MainFormTest, FailedOpenKeepsTheClipAndSays) {
     const std::string wav = TempPath("good.wav");
-    ASSERT_TRUE(zirpel::WriteWaveFile(wav, Stereo16Tone(100).data(), 400, 8000, true, true));
+    ASSERT_TRUE(zirpel::WriteWaveFile(wav, zirpel::ClipSpan{Stereo16Tone(100).data(), 400, {8000, true, true}}));
     OpenFile(wav);
     const auto before = form->FSampleData;
     form->FSelAnchor = 3;
@@ -169,7 +169,7 @@ TEST_F(MainFormTest, FailedOpenKeepsTheClipAndSays) {
 TEST_F(MainFormTest, MouseDragSelectsAndCropKeepsTheSelectedFrames) {
     const std::string wav = TempPath("drag.wav");
     const auto pcm = Stereo16Tone(1000);
-    ASSERT_TRUE(zirpel::WriteWaveFile(wav, pcm.data(), 4000, 44100, true, true));
+    ASSERT_TRUE(zirpel::WriteWaveFile(wav, zirpel::ClipSpan{pcm.data(), 4000, {44100, true, true}}));
     OpenFile(wav);
     form->ZoomInFullClick();  // zoom 1: one sample index per column
     ASSERT_EQ(form->ZoomOutEd->value(), 1);
@@ -201,7 +201,7 @@ TEST_F(MainFormTest, MouseDragSelectsAndCropKeepsTheSelectedFrames) {
 TEST_F(MainFormTest, CutRemovesTheSelectionAndNothingSelectedDoesNothing) {
     std::vector<std::uint8_t> bytes(1000);
     for (int i = 0; i < 1000; ++i) bytes[i] = static_cast<std::uint8_t>(i % 251);
-    form->ReplaceClip(bytes, {8000, false, false});
+    form->ReplaceClip({bytes, {8000, false, false}});
     form->FSelAnchor = 300;
     form->FSelCaret = 100;
     form->RunCommand([this] { form->CutSelectionBtnClick(); });
@@ -222,7 +222,7 @@ TEST_F(MainFormTest, CutRemovesTheSelectionAndNothingSelectedDoesNothing) {
 
 TEST_F(MainFormTest, RepaintDrawsOneSampleAPerColumnAndStopsAtTheEnd) {
     std::vector<std::uint8_t> bytes(500, 0);  // 8-bit value 0 is drawn on the top row
-    form->ReplaceClip(bytes, {8000, false, false});
+    form->ReplaceClip({bytes, {8000, false, false}});
     form->ZoomInFullClick();
     const QImage& img = form->FViewBitmap;
     ASSERT_GE(img.width(), 600);
@@ -239,7 +239,7 @@ TEST_F(MainFormTest, RepaintDrawsOneSampleAPerColumnAndStopsAtTheEnd) {
 
 TEST_F(MainFormTest, ZoomCommandsAndScrolling) {
     std::vector<std::uint8_t> bytes(200000, 128);
-    form->ReplaceClip(bytes, {8000, false, false});
+    form->ReplaceClip({bytes, {8000, false, false}});
     const int w = form->PaintBox1->width();
     EXPECT_EQ(form->ZoomOutEd->value(), 200000 / w);
 
@@ -329,7 +329,7 @@ TEST_F(MainFormTest, ScreenshotForTheReadme) {
         d[4 * i + 3] = static_cast<std::uint8_t>((r >> 8) & 0xFF);
     }
     const std::string wav = TempPath("klingelton.wav");
-    ASSERT_TRUE(zirpel::WriteWaveFile(wav, d.data(), static_cast<std::int32_t>(d.size()), 44100, true, true));
+    ASSERT_TRUE(zirpel::WriteWaveFile(wav, zirpel::ClipSpan{d.data(), static_cast<std::int32_t>(d.size()), {44100, true, true}}));
     OpenFile(wav);
     QTest::mousePress(form->PaintBox1, Qt::LeftButton, {}, QPoint(180, 40));
     QTest::mouseMove(form->PaintBox1, QPoint(420, 40));
@@ -341,7 +341,7 @@ TEST_F(MainFormTest, ScreenshotForTheReadme) {
 TEST_F(MainFormTest, AfterCropTheWholeRemainingClipIsInView) {
     const std::string wav = TempPath("six.wav");
     const auto pcm = Stereo16Tone(132300);  // 6 s at 22050 Hz
-    ASSERT_TRUE(zirpel::WriteWaveFile(wav, pcm.data(), static_cast<std::int32_t>(pcm.size()), 22050, true, true));
+    ASSERT_TRUE(zirpel::WriteWaveFile(wav, zirpel::ClipSpan{pcm.data(), static_cast<std::int32_t>(pcm.size()), {22050, true, true}}));
     OpenFile(wav);
     QTest::mousePress(form->PaintBox1, Qt::LeftButton, {}, QPoint(166, 20));
     QTest::mouseMove(form->PaintBox1, QPoint(300, 20));

@@ -79,7 +79,7 @@ protected:
 
 TEST_F(PlayTest, PlaysTheSelectionOnceWithoutTheLoopBox) {
     const Bytes clip = NonZeroClip(30000);
-    form->ReplaceClip(clip, {44100, true, true});
+    form->ReplaceClip({clip, {44100, true, true}});
     form->FSelAnchor = 2 * 20000;  // sample indices: frames 1000 up to 20000
     form->FSelCaret = 2 * 1000;
     form->SchleifeCheck->setChecked(false);
@@ -104,7 +104,7 @@ TEST_F(PlayTest, PlaysTheSelectionOnceWithoutTheLoopBox) {
 
 TEST_F(PlayTest, StopButtonEndsALoopingPlay) {
     const Bytes clip = NonZeroClip(5000);
-    form->ReplaceClip(clip, {44100, true, true});
+    form->ReplaceClip({clip, {44100, true, true}});
     ASSERT_TRUE(form->SchleifeCheck->isChecked());
     DuringFirstRound(form.get(), [&] {
         ASSERT_TRUE(form->StopBTN->isEnabled());
@@ -127,7 +127,7 @@ TEST_F(PlayTest, StopButtonEndsALoopingPlay) {
 }
 
 TEST_F(PlayTest, ClosingTheWindowWhilePlayingEndsThePlay) {
-    form->ReplaceClip(NonZeroClip(5000), {44100, true, true});
+    form->ReplaceClip({NonZeroClip(5000), {44100, true, true}});
     DuringFirstRound(form.get(), [&] { form->close(); });  // the scripted box answers OK
     ClickPlay();
     EXPECT_FALSE(form->isVisible());
@@ -139,7 +139,7 @@ TEST_F(PlayTest, ClosingTheWindowWhilePlayingEndsThePlay) {
 
 TEST_F(PlayTest, CropWhilePlayingPlaysTheNewClipAndNeverReadsTheOld) {
     const Bytes clip = NonZeroClip(30000);
-    form->ReplaceClip(clip, {44100, true, true});
+    form->ReplaceClip({clip, {44100, true, true}});
     DuringFirstRound(form.get(), [&] {
         form->FSelAnchor = 2 * 2000;
         form->FSelCaret = 2 * 7000;
@@ -155,7 +155,7 @@ TEST_F(PlayTest, CropWhilePlayingPlaysTheNewClipAndNeverReadsTheOld) {
 
 TEST_F(PlayTest, CursorMovesEachRoundAndRepaintsNeverLeaveAStrayLine) {
     const Bytes clip = NonZeroClip(4 * 11025);
-    form->ReplaceClip(clip, {44100, true, true});
+    form->ReplaceClip({clip, {44100, true, true}});
     form->SchleifeCheck->setChecked(false);
     const int zoom = form->ZoomFactor();
 
@@ -269,7 +269,7 @@ protected:
 };
 
 TEST_F(RealSoundTest, PlaysAShortSelectionThroughSdl) {
-    form->ReplaceClip(NonZeroClip(3000), {22050, false, true});
+    form->ReplaceClip({NonZeroClip(3000), {22050, false, true}});
     form->SchleifeCheck->setChecked(false);
     ClickPlay();  // one round and the play-out: about half a second
     EXPECT_TRUE(dialogs.messages.empty());
@@ -309,8 +309,7 @@ protected:
 TEST_F(DiskSoundTest, RecordsTheSelectionOnceThenRepeatedUntilStop) {
     const Bytes clip = NonZeroClip(30000);
     const std::string wav = TempPath("tone.wav");
-    ASSERT_TRUE(zirpel::WriteWaveFile(wav, clip.data(), static_cast<std::int32_t>(clip.size()), 44100,
-                                      true, true));
+    ASSERT_TRUE(zirpel::WriteWaveFile(wav, zirpel::ClipSpan{clip.data(), static_cast<std::int32_t>(clip.size()), {44100, true, true}}));
     OpenFile(wav);
     ASSERT_EQ(form->FSampleSize, static_cast<std::int32_t>(clip.size()));
     QTest::mousePress(form->PaintBox1, Qt::LeftButton, {}, QPoint(100, 40));

@@ -82,7 +82,7 @@ protected:
     void SetUp() override {
         MainFormTest::SetUp();
         encoder.form = form.get();
-        form->ReplaceClip(clip, {44100, true, true});
+        form->ReplaceClip({clip, {44100, true, true}});
     }
 
     void Save(const std::string& path, int filter) {
@@ -145,7 +145,7 @@ TEST_F(SaveTest, FilterChoosesTheFormatAndCompletesTheName) {
     // WAV filter: name.wav, the same bytes as the WAV writer produces.
     Save(TempPath("lied"), 2);
     const std::string direct = TempPath("direct.bin");
-    ASSERT_TRUE(zirpel::WriteWaveFile(direct, clip.data(), 12000, 44100, true, true));
+    ASSERT_TRUE(zirpel::WriteWaveFile(direct, zirpel::ClipSpan{clip.data(), 12000, {44100, true, true}}));
     EXPECT_EQ(ReadAll(TempPath("lied.wav")), ReadAll(direct));
     EXPECT_EQ(dialogs.saveRequests.back().filterIndex, 1);
 
@@ -247,7 +247,7 @@ TEST_F(SaveTest, SmallExportForcesTheSmallestSettingsAndRestoresTheLists) {
 class RealSaveTest : public MainFormTest {};
 
 TEST_F(RealSaveTest, SavedMp3FilesDecode) {
-    form->ReplaceClip(Stereo16Tone(44100), {44100, true, true});
+    form->ReplaceClip({Stereo16Tone(44100), {44100, true, true}});
 
     auto check = [&](const std::string& path, int rate, int kbps) {
         const auto mp3 = ReadAll(path);

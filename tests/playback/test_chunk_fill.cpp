@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "clip/Selection.h"
 #include "playback/ChunkFill.h"
 
 using namespace zirpel;
@@ -50,7 +51,7 @@ std::vector<std::uint8_t> NumberedMono(int frames) {
     return v;
 }
 
-ClipView View(const std::vector<std::uint8_t>& v, std::int32_t rate, bool stereo, bool is16) {
+ClipSpan View(const std::vector<std::uint8_t>& v, std::int32_t rate, bool stereo, bool is16) {
     return {v.data(), static_cast<std::int32_t>(v.size()), ClipFormat{rate, stereo, is16}};
 }
 
@@ -100,8 +101,8 @@ TEST(ChunkFill, EightBitSamplesAreWidened) {
 
 TEST(ChunkFill, StereoSelectionPlaysItsFramesOnly) {
     const auto clip = NumberedStereo(1000);
-    const ClipView view = View(clip, 44100, true, true);
-    const PlayRange r = PlayRangeFor(view, 300, 100);  // sample indices, caret left of anchor
+    const ClipSpan view = View(clip, 44100, true, true);
+    const FrameRange r = PlayFrames(Selection{300, 100}, view.frames(), view.format);  // sample indices, caret left of anchor
     EXPECT_EQ(r.start, 50);
     EXPECT_EQ(r.end, 150);
 
@@ -116,17 +117,18 @@ TEST(ChunkFill, StereoSelectionPlaysItsFramesOnly) {
 
 TEST(ChunkFill, EmptySelectionPlaysTheWholeClipWhereverItIs) {
     const auto clip = NumberedStereo(1000);
-    const PlayRange r = PlayRangeFor(View(clip, 44100, true, true), 777, 777);
+    const ClipSpan view = View(clip, 44100, true, true);
+    const FrameRange r = PlayFrames(Selection{777, 777}, view.frames(), view.format);
     EXPECT_EQ(r.start, 0);
     EXPECT_EQ(r.end, 1000);
-    EXPECT_EQ(PlayRangeFor(ClipView{}, 0, 0).end, 0);
+    EXPECT_EQ(PlayFrames(Selection{0, 0}, ClipSpan{}.frames(), ClipFormat{}).end, 0);
     // Narrower than one stereo frame: both ends halve to the same frame.
-    EXPECT_EQ(PlayRangeFor(View(clip, 44100, true, true), 101, 100).end, 50);
+    EXPECT_EQ(PlayFrames(Selection{101, 100}, view.frames(), view.format).end, 50);
 }
 
 TEST(ChunkFill, RangeOf30000FramesTakesThreeChunksEndingInSilence) {
     const auto clip = NumberedStereo(40000);
-    const ClipView view = View(clip, 44100, true, true);
+    const ClipSpan view = View(clip, 44100, true, true);
     auto out = Chunk();
     double pos = 0;
     int audible = 0;
@@ -161,15 +163,7 @@ TEST(ChunkFill, FasterClipSkipsFramesAndNeverReadsOutsideTheClip) {
     EXPECT_EQ(OutFrame(out, 0), (Frame{15, 15}));
 
     // No clip at all.
-    FillChunk(Span(out), ClipView{}, 0, 10);
+    FillChunk(Span(out), ClipSpan{}, 0, 10);
     EXPECT_EQ(OutFrame(out, 0), (Frame{0, 0}));
 }
 
-TEST(ChunkFill, CursorColumnFollowsZoomAndScroll) {
-    EXPECT_EQ(CursorSampleIndex(11024, ClipFormat{44100, true, true}), 22048);
-    EXPECT_EQ(CursorSampleIndex(11024, ClipFormat{44100, false, true}), 11024);
-    EXPECT_EQ(CursorColumn(22048, 0, 100), 220);
-    EXPECT_EQ(CursorColumn(22048, 50, 100), 170);
-    EXPECT_EQ(CursorColumn(22048, 300, 100), -79);  // left of the view: truncates toward zero
-    EXPECT_EQ(CursorColumn(5, 0, 0), 5);             // a zoom below 1 counts as 1
-}

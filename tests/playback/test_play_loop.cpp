@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "playback/FakeSoundDevice.h"
+#include "playback/LoopCallbacks.h"
 #include "playback/PlaybackRig.h"
 
 using namespace zirpel;
@@ -89,7 +90,7 @@ struct Window {
                 return pumps != gonePump;
             },
             [this] {
-                return ClipView{clip.empty() ? nullptr : clip.data(),
+                return ClipSpan{clip.empty() ? nullptr : clip.data(),
                                 static_cast<std::int32_t>(clip.size()), format};
             },
             [this] { return loop; },
@@ -104,7 +105,7 @@ protected:
     void SetUp() override {
         ASSERT_EQ(rig.SetUp(std::make_unique<FakeSoundDevice>(audio)), SoundResult::Ok);
     }
-    PlayEnd Play(Window& w, PlayRange range) {
+    PlayEnd Play(Window& w, FrameRange range) {
         return RunPlayLoop(rig.Output(), range, w.Callbacks(), result);
     }
 
@@ -210,7 +211,7 @@ TEST_F(PlayLoopTest, ClipReplacedBetweenRoundsIsNeverReadPastItsEnd) {
 
 TEST_F(PlayLoopTest, EmptyClipPlaysOneRoundOfSilenceEvenWhenLooping) {
     Window w;
-    EXPECT_EQ(Play(w, PlayRangeFor(ClipView{}, 0, 0)), PlayEnd::RangeDone);
+    EXPECT_EQ(Play(w, FrameRange{0, 0}), PlayEnd::RangeDone);
     EXPECT_EQ(w.pumps, 1);
     ExpectStream(audio->Captured(), kSilentPass);
 }

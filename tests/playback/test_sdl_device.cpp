@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "playback/TestClips.h"
+#include "playback/LoopCallbacks.h"
 #include "playback/PlaybackRig.h"
 #include "playback/SdlSoundDevice.h"
 
@@ -76,13 +77,13 @@ Bytes PlayThroughDisk(const Bytes& clip, bool loop, int stopAtPump, PlayEnd expe
         EXPECT_EQ(rig.SetUp(std::move(device)), SoundResult::Ok);
         if (!rig.buffer) return {};
         int pumps = 0;
-        const ClipView view{clip.data(), static_cast<std::int32_t>(clip.size()),
+        const ClipSpan view{clip.data(), static_cast<std::int32_t>(clip.size()),
                             ClipFormat{44100, true, true}};
         PlayCallbacks cb{[&] { return ++pumps, true; }, [&] { return view; },
                          [&] { return loop; }, [&] { return pumps >= stopAtPump; },
                          [](std::int64_t) {}};
         SoundResult result = SoundResult::Ok;
-        EXPECT_EQ(RunPlayLoop(rig.Output(), PlayRangeFor(view, 0, 0), cb, result), expectedEnd);
+        EXPECT_EQ(RunPlayLoop(rig.Output(), FrameRange{0, view.frames()}, cb, result), expectedEnd);
     }  // closing the device finishes the file
     return rec.Read();
 }

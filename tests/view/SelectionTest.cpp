@@ -35,21 +35,21 @@ TEST(IndexUnderMouse, MapsColumnsAndClampsToTheClip) {
 }
 
 TEST(SelectedBytes, EmptySelectionDoesNothing) {
-    EXPECT_FALSE(SelectedBytes(0, 0, 1000, kMono8));
-    EXPECT_FALSE(SelectedBytes(77, 77, 1000, kStereo16));
-    EXPECT_FALSE(SelectedBytes(-1, -1, 0, kMono8));  // mouse on an empty clip
+    EXPECT_FALSE(SelectedBytes(Selection{0, 0}, 1000, kMono8));
+    EXPECT_FALSE(SelectedBytes(Selection{77, 77}, 1000, kStereo16));
+    EXPECT_FALSE(SelectedBytes(Selection{-1, -1}, 0, kMono8));  // mouse on an empty clip
 }
 
 TEST(CropCut, EightBitMonoSelection100To300) {
     const auto data = Numbered(1000);
     for (auto [a, c] : {std::pair{100, 300}, std::pair{300, 100}}) {
-        const auto r = SelectedBytes(a, c, 1000, kMono8);
+        const auto r = SelectedBytes(Selection{a, c}, 1000, kMono8);
         ASSERT_TRUE(r);
         EXPECT_EQ(r->from, 100);
         EXPECT_EQ(r->to, 300);
-        const auto crop = CropBytes(data.data(), 1000, *r);
+        const auto crop = CropBytes(ClipSpan{data.data(), 1000, kMono8}, *r).bytes;
         EXPECT_EQ(crop, std::vector<std::uint8_t>(data.begin() + 100, data.begin() + 300));
-        const auto cut = CutBytes(data.data(), 1000, *r);
+        const auto cut = CutBytes(ClipSpan{data.data(), 1000, kMono8}, *r).bytes;
         ASSERT_EQ(cut.size(), 800u);
         EXPECT_TRUE(std::equal(data.begin(), data.begin() + 100, cut.begin()));
         EXPECT_TRUE(std::equal(data.begin() + 300, data.end(), cut.begin() + 100));
@@ -58,24 +58,24 @@ TEST(CropCut, EightBitMonoSelection100To300) {
 
 TEST(CropCut, StereoRoundsEndsDownToWholeFrames) {
     const auto data = Numbered(4000);  // 16-bit stereo: 2000 indices, 1000 frames
-    auto r = SelectedBytes(101, 300, 4000, kStereo16);
+    auto r = SelectedBytes(Selection{101, 300}, 4000, kStereo16);
     ASSERT_TRUE(r);
     EXPECT_EQ(r->from, 200);  // frame 50
     EXPECT_EQ(r->to, 600);    // frame 150
-    EXPECT_EQ(CropBytes(data.data(), 4000, *r).size(), 400u);
-    const auto cut = CutBytes(data.data(), 4000, *r);
+    EXPECT_EQ(CropBytes(ClipSpan{data.data(), 4000, kMono8}, *r).bytes.size(), 400u);
+    const auto cut = CutBytes(ClipSpan{data.data(), 4000, kMono8}, *r).bytes;
     ASSERT_EQ(cut.size(), 3600u);
     EXPECT_EQ(cut[199], data[199]);
     EXPECT_EQ(cut[200], data[600]);
 
     // Indices 4 and 5 are the same frame: an empty range, not "no selection".
-    r = SelectedBytes(4, 5, 4000, kStereo16);
+    r = SelectedBytes(Selection{4, 5}, 4000, kStereo16);
     ASSERT_TRUE(r);
     EXPECT_EQ(r->Length(), 0);
-    EXPECT_TRUE(CropBytes(data.data(), 4000, *r).empty());
-    EXPECT_EQ(CutBytes(data.data(), 4000, *r), data);
+    EXPECT_TRUE(CropBytes(ClipSpan{data.data(), 4000, kMono8}, *r).bytes.empty());
+    EXPECT_EQ(CutBytes(ClipSpan{data.data(), 4000, kMono8}, *r).bytes, data);
 
-    r = SelectedBytes(5, 9, 100, kStereo8);
+    r = SelectedBytes(Selection{5, 9}, 100, kStereo8);
     ASSERT_TRUE(r);
     EXPECT_EQ(r->from, 4);
     EXPECT_EQ(r->to, 8);
@@ -83,21 +83,21 @@ TEST(CropCut, StereoRoundsEndsDownToWholeFrames) {
 
 TEST(CropCut, EndsAreComparedUnsignedAndClampedToTheClip) {
     // -1 is the largest unsigned value: it becomes the clip's end.
-    auto r = SelectedBytes(-1, 10, 100, kMono8);
+    auto r = SelectedBytes(Selection{-1, 10}, 100, kMono8);
     ASSERT_TRUE(r);
     EXPECT_EQ(r->from, 10);
     EXPECT_EQ(r->to, 100);
-    r = SelectedBytes(50, 5000, 100, kMono8);
+    r = SelectedBytes(Selection{50, 5000}, 100, kMono8);
     ASSERT_TRUE(r);
     EXPECT_EQ(r->to, 100);
     // 16-bit clip of odd size: 2 indices, so at most 4 bytes are selected.
-    r = SelectedBytes(0, 9, 5, ClipFormat{8000, false, true});
+    r = SelectedBytes(Selection{0, 9}, 5, ClipFormat{8000, false, true});
     ASSERT_TRUE(r);
     EXPECT_EQ(r->to, 4);
     // A range outside the buffer is clamped, never read past the end.
     const auto data = Numbered(10);
-    EXPECT_EQ(CropBytes(data.data(), 10, ByteRange{8, 50}).size(), 2u);
-    EXPECT_EQ(CutBytes(data.data(), 10, ByteRange{-5, 3}).size(), 7u);
+    EXPECT_EQ(CropBytes(ClipSpan{data.data(), 10, kMono8}, ByteRange{8, 50}).bytes.size(), 2u);
+    EXPECT_EQ(CutBytes(ClipSpan{data.data(), 10, kMono8}, ByteRange{-5, 3}).bytes.size(), 7u);
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ TEST(WaveformGeometry, SampleYTruncatesTowardZero) {
 TEST(WaveformGeometry, ShortClipDrawsOnlyItsColumns) {
     std::vector<std::uint8_t> clip(500);
     for (std::size_t i = 0; i < clip.size(); ++i) clip[i] = static_cast<std::uint8_t>(i);
-    const auto g = ComputeWaveform(clip.data(), 500, kMono8, 0, 0, 1, 0, 668, 144);
+    const auto g = ComputeWaveform(ClipSpan{clip.data(), 500, kMono8}, Selection{0, 0}, ViewPosition{1, 0, 668, 144});
     EXPECT_EQ(g.start, (ViewPoint{0, 128}));
     ASSERT_EQ(g.lineTo.size(), 500u);
     for (std::size_t x = 0; x < 500; ++x) {
@@ -42,7 +42,7 @@ TEST(WaveformGeometry, ShortClipDrawsOnlyItsColumns) {
     EXPECT_EQ(g.sizeLabel, "0 KBytes");
 
     // Scrolled: column x shows index zoom * (p + x).
-    const auto s = ComputeWaveform(clip.data(), 500, kMono8, 0, 0, 3, 10, 668, 144);
+    const auto s = ComputeWaveform(ClipSpan{clip.data(), 500, kMono8}, Selection{0, 0}, ViewPosition{3, 10, 668, 144});
     ASSERT_EQ(s.lineTo.size(), 157u);  // indices 30, 33, ..., 498
     EXPECT_EQ(s.lineTo.front(), (ViewPoint{0, SampleY8(30, 144)}));
     EXPECT_EQ(s.lineTo.back(), (ViewPoint{156, SampleY8(498 % 256, 144)}));
@@ -55,11 +55,11 @@ TEST(WaveformGeometry, StereoColumnsFollowTheZoomParity) {
         Put16(clip, 2 * f + 1, 1000);
     }
     const std::int32_t left = SampleY16(-1000, 144), right = SampleY16(1000, 144);
-    auto g = ComputeWaveform(clip.data(), 400, kStereo16, 0, 0, 2, 0, 50, 144);
+    auto g = ComputeWaveform(ClipSpan{clip.data(), 400, kStereo16}, Selection{0, 0}, ViewPosition{2, 0, 50, 144});
     ASSERT_EQ(g.lineTo.size(), 50u);
     for (const auto& p : g.lineTo) EXPECT_EQ(p.y, left);
     for (std::int32_t zoom : {1, 3}) {
-        g = ComputeWaveform(clip.data(), 400, kStereo16, 0, 0, zoom, 0, 50, 144);
+        g = ComputeWaveform(ClipSpan{clip.data(), 400, kStereo16}, Selection{0, 0}, ViewPosition{zoom, 0, 50, 144});
         ASSERT_EQ(g.lineTo.size(), 50u);
         for (const auto& p : g.lineTo) EXPECT_EQ(p.y, p.x % 2 == 0 ? left : right);
     }
@@ -67,23 +67,23 @@ TEST(WaveformGeometry, StereoColumnsFollowTheZoomParity) {
 
 TEST(WaveformGeometry, OddSized16BitClipNeverReadsTheDanglingByte) {
     std::vector<std::uint8_t> clip(5, 0);
-    const auto g = ComputeWaveform(clip.data(), 5, ClipFormat{8000, false, true}, 0, 0, 1, 0, 10, 144);
+    const auto g = ComputeWaveform(ClipSpan{clip.data(), 5, ClipFormat{8000, false, true}}, Selection{0, 0}, ViewPosition{1, 0, 10, 144});
     EXPECT_EQ(g.lineTo.size(), 2u);
 }
 
 TEST(WaveformGeometry, BandAndAnchorColumns) {
     std::vector<std::uint8_t> clip(1000, 128);
-    auto g = ComputeWaveform(clip.data(), 1000, kMono8, 100, 300, 2, 10, 668, 144);
+    auto g = ComputeWaveform(ClipSpan{clip.data(), 1000, kMono8}, Selection{100, 300}, ViewPosition{2, 10, 668, 144});
     EXPECT_TRUE(g.hasBand);
     EXPECT_EQ(g.anchorColumn, 40);  // (100 - 20) div 2
     EXPECT_EQ(g.bandLeft, 40);
     EXPECT_EQ(g.bandRight, 140);
-    g = ComputeWaveform(clip.data(), 1000, kMono8, 300, 100, 2, 10, 668, 144);
+    g = ComputeWaveform(ClipSpan{clip.data(), 1000, kMono8}, Selection{300, 100}, ViewPosition{2, 10, 668, 144});
     EXPECT_EQ(g.anchorColumn, 140);
     EXPECT_EQ(g.bandLeft, 40);
     EXPECT_EQ(g.bandRight, 140);
     // Same column: no band, the anchor line remains.
-    g = ComputeWaveform(clip.data(), 1000, kMono8, 100, 101, 2, 0, 668, 144);
+    g = ComputeWaveform(ClipSpan{clip.data(), 1000, kMono8}, Selection{100, 101}, ViewPosition{2, 0, 668, 144});
     EXPECT_FALSE(g.hasBand);
     EXPECT_EQ(g.anchorColumn, 50);
     // Left of the view: truncation toward zero, (5 - 30) div 10 = -2.
@@ -92,12 +92,12 @@ TEST(WaveformGeometry, BandAndAnchorColumns) {
 }
 
 TEST(WaveformGeometry, EmptyClipAndSizeLabel) {
-    auto g = ComputeWaveform(nullptr, 0, kMono8, -1, 5, 1, 0, 668, 144);
+    auto g = ComputeWaveform(ClipSpan{nullptr, 0, kMono8}, Selection{-1, 5}, ViewPosition{1, 0, 668, 144});
     EXPECT_TRUE(g.lineTo.empty());
     EXPECT_TRUE(g.hasBand);
     EXPECT_EQ(g.sizeLabel, "0 KBytes");
     std::vector<std::uint8_t> clip(3071);
-    g = ComputeWaveform(clip.data(), 3071, kMono8, 0, 0, 1, 0, 0, 144);
+    g = ComputeWaveform(ClipSpan{clip.data(), 3071, kMono8}, Selection{0, 0}, ViewPosition{1, 0, 0, 144});
     EXPECT_EQ(g.sizeLabel, "2 KBytes");
     EXPECT_TRUE(g.lineTo.empty());  // zero-width view
 }

@@ -3,9 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "app/MainUnit.h"
-
-TPaintBox::TPaintBox(TMainForm& form) : QWidget(nullptr), FForm(form) {
+TPaintBox::TPaintBox(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("PaintBox1"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(1, 1);
@@ -18,11 +16,8 @@ void TPaintBox::SetPlayCursor(int column) {
 }
 
 void TPaintBox::paintEvent(QPaintEvent*) {
-    // The bitmap follows the widget's size; a resize redraws it at the new
-    // size without touching the scroll range.
-    if (FForm.FViewBitmap.size() != size()) FForm.RunCommand([this] { FForm.PaintBox1Paint(); });
     QPainter p(this);
-    p.drawImage(0, 0, FForm.FViewBitmap);
+    if (FImage) p.drawImage(0, 0, *FImage);
     if (FPlayCursor >= 0 && FPlayCursor < width()) {
         p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
         p.setPen(QColor(255, 255, 255));
@@ -30,18 +25,16 @@ void TPaintBox::paintEvent(QPaintEvent*) {
     }
 }
 
+void TPaintBox::resizeEvent(QResizeEvent*) { emit resized(); }
+
 void TPaintBox::mousePressEvent(QMouseEvent* event) {
-    const int x = qRound(event->position().x());
-    FForm.RunCommand([this, x] { FForm.PaintBox1MouseDown(x); });
+    emit mousePressed(qRound(event->position().x()));
 }
 
 void TPaintBox::mouseMoveEvent(QMouseEvent* event) {
-    const int x = qRound(event->position().x());
-    const bool left = event->buttons().testFlag(Qt::LeftButton);
-    FForm.RunCommand([this, x, left] { FForm.PaintBox1MouseMove(x, left); });
+    emit mouseMoved(qRound(event->position().x()), event->buttons().testFlag(Qt::LeftButton));
 }
 
 void TPaintBox::mouseReleaseEvent(QMouseEvent* event) {
-    const int x = qRound(event->position().x());
-    FForm.RunCommand([this, x] { FForm.PaintBox1MouseUp(x); });
+    emit mouseReleased(qRound(event->position().x()));
 }

@@ -2,14 +2,12 @@
 
 #include <QPainter>
 
-#include "app/MainUnit.h"
-
-TProgressPanel::TProgressPanel(TMainForm& form) : QWidget(nullptr), FForm(form) {
+TProgressPanel::TProgressPanel(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("ProgressPanel"));
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void TProgressPanel::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    FForm.StatusBar1DrawPanel(p, rect());
+    if (OnDrawPanel) OnDrawPanel(p, rect());
 }

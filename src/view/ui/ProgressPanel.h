@@ -1,14 +1,19 @@
-// The owner-drawn progress panel of the status bar.
+// The owner-drawn progress panel of the status bar. Whoever owns it hands it
+// the drawing routine; the panel only says when and where to draw.
 #pragma once
 
 #include <QWidget>
 
-class TMainForm;
+#include <functional>
 
 class TProgressPanel : public QWidget {
     Q_OBJECT
 public:
-    explicit TProgressPanel(TMainForm& form);
+    explicit TProgressPanel(QWidget* parent = nullptr);
+
+    // Called with the panel's painter and rectangle whenever it paints.
+    std::function<void(QPainter&, const QRect&)> OnDrawPanel;
+
     int FullRepaints() const { return FFullRepaints; }
     void CountFullRepaint() { ++FFullRepaints; }
 
@@ -16,6 +21,5 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    TMainForm& FForm;
     int FFullRepaints = 0;
 };

@@ -1,4 +1,5 @@
-// Where encoded bytes go.
+// Where written bytes go: a file the save is writing, a temporary file, or a
+// buffer in a test.
 #pragma once
 
 #include <cstddef>

@@ -1,7 +1,7 @@
-// Handlers of the waveform view: repaint, zoom, scrolling, mouse selection,
-// crop and cut. The arithmetic lives in the Qt-free view core.
+// The waveform view's commands: repaint, zoom, scrolling, mouse selection,
+// crop and cut, and the clip replacement they share. The arithmetic lives in
+// the Qt-free view core.
 #include <QLabel>
-#include <QPainter>
 #include <QScrollBar>
 #include <QSpinBox>
 
@@ -15,11 +15,38 @@
 #include "view/ui/PaintBox.h"
 #include "view/ui/RenderWaveform.h"
 
+zirpel::ClipSpan TMainForm::CurrentClip() const {
+    return {FSampleData.empty() ? nullptr : FSampleData.data(), FSampleSize, ClipFormat()};
+}
+
+zirpel::MutableClipSpan TMainForm::ClipSamples() {
+    return {FSampleData.empty() ? nullptr : FSampleData.data(), FSampleSize, ClipFormat()};
+}
+
+void TMainForm::ReplaceClip(zirpel::Clip clip) {
+    FSampleData = std::move(clip.bytes);
+    FSampleSize = static_cast<std::int32_t>(FSampleData.size());
+    FSampleRate = clip.format.sampleRate;
+    FStereo = clip.format.stereo;
+    F16Bit = clip.format.is16Bit;
+    FSelAnchor = 0;
+    FSelCaret = 0;
+    UpdateForClip();
+}
+
+void TMainForm::UpdateForClip() {
+    ZoomOutFullClick();
+    // The zoom value may not have changed (and then fired nothing), but the
+    // scroll range depends on the clip's length as well.
+    UpdateScrollRange();
+    PaintBox1Paint();
+}
+
 std::int32_t TMainForm::ZoomFactor() const {
     return zirpel::ReadZoomText(ZoomOutEd->cleanText().toStdString());
 }
 
-void TMainForm::SetZoomFactor(long double value) {
+void TMainForm::SetZoomFactor(zirpel::Extended value) {
     // Writing the edit fires ZoomOutEdChange only when its value changes.
     ZoomOutEd->setValue(zirpel::ClampRoundZoom(value));
 }
@@ -28,8 +55,7 @@ void TMainForm::PaintBox1Paint() {
     const int w = std::max(1, PaintBox1->width());
     const int h = std::max(1, PaintBox1->height());
     const zirpel::WaveformGeometry g = zirpel::ComputeWaveform(
-        FSampleData.data(), FSampleSize, ClipFormat(), FSelAnchor, FSelCaret, ZoomFactor(),
-        RxSlider1->value(), w, h);
+        CurrentClip(), CurrentSelection(), {ZoomFactor(), RxSlider1->value(), w, h});
     Label2->setText(QString::fromStdString(g.sizeLabel));
 
     RenderWaveform(FViewBitmap, QSize(w, h), g);
@@ -38,14 +64,18 @@ void TMainForm::PaintBox1Paint() {
     PaintBox1->update();
 }
 
-void TMainForm::ZoomOutEdChange() {
+void TMainForm::UpdateScrollRange() {
     const std::int32_t z = ZoomFactor();
     const std::int64_t m64 = zirpel::ScrollMaximum(SampleIndexCount(), PaintBox1->width(), z);
     const auto m = static_cast<std::int32_t>(std::min<std::int64_t>(m64, std::numeric_limits<int>::max()));
     const std::int32_t p0 = RxSlider1->value();
     const std::int32_t m0 = RxSlider1->maximum();
     RxSlider1->setMaximum(m);
-    RxSlider1->setValue(zirpel::ProportionalScrollPositionWide(p0, m, m0));
+    RxSlider1->setValue(zirpel::ProportionalScrollPosition(p0, m, m0));
+}
+
+void TMainForm::ZoomOutEdChange() {
+    UpdateScrollRange();
     PaintBox1Paint();
 }
 
@@ -84,15 +114,15 @@ void TMainForm::PaintBox1MouseUp(int x) {
 }
 
 void TMainForm::CropToSelectionClick() {
-    const auto range = zirpel::SelectedBytes(FSelAnchor, FSelCaret, FSampleSize, ClipFormat());
+    const auto range = zirpel::SelectedBytes(CurrentSelection(), FSampleSize, ClipFormat());
     if (!range) return;
-    ReplaceClip(zirpel::CropBytes(FSampleData.data(), FSampleSize, *range));
+    ReplaceClip(zirpel::CropBytes(CurrentClip(), *range));
 }
 
 void TMainForm::CutSelectionBtnClick() {
-    const auto range = zirpel::SelectedBytes(FSelAnchor, FSelCaret, FSampleSize, ClipFormat());
+    const auto range = zirpel::SelectedBytes(CurrentSelection(), FSampleSize, ClipFormat());
     if (!range) return;
-    ReplaceClip(zirpel::CutBytes(FSampleData.data(), FSampleSize, *range));
+    ReplaceClip(zirpel::CutBytes(CurrentClip(), *range));
 }
 
 void TMainForm::SelectNothingBtnClick() {

@@ -3,7 +3,7 @@
 #include <QComboBox>
 
 #include "app/MainUnit.h"
-#include "export/LameEncoder.h"
+#include "app/WindowTask.h"
 #include "export/SaveClip.h"
 
 namespace {
@@ -31,22 +31,16 @@ private:
     int oldB_;
 };
 
-void ShowNotice(zirpel::Dialogs& dialogs, zirpel::SaveStatus status) {
-    const zirpel::SaveNotice notice = zirpel::NoticeFor(status);
-    dialogs.messageBox(notice.text, "", zirpel::MsgButtons::Ok,
-                       notice.errorIcon ? zirpel::MsgIcon::Error : zirpel::MsgIcon::None);
-}
-
 }  // namespace
 
 void TMainForm::SaveBtnClick() {
     zirpel::FileDialogRequest req;
-    req.initialDir = ProgramFolder();
+    req.initialDir = FServices.programFolder;
     req.filter = zirpel::kSaveFilter;
     req.defaultExt = "WAV";
     req.filterIndex = FSaveFilterIndex;
     req.confirmOverwrite = true;
-    const auto choice = FDialogs->saveFile(req);
+    const auto choice = FServices.dialogs->saveFile(req);
     if (!choice) return;
 
     const int filter =
@@ -57,22 +51,19 @@ void TMainForm::SaveBtnClick() {
         SaveAsMP3File(fileName);
         return;
     }
-    const zirpel::SaveStatus status =
-        zirpel::SaveClipAsWaveFile(fileName, {FSampleData.data(), FSampleSize, ClipFormat()});
-    if (status != zirpel::SaveStatus::Saved) ShowNotice(*FDialogs, status);
+    const zirpel::SaveStatus status = zirpel::SaveClipAsWaveFile(fileName, CurrentClip());
+    if (status != zirpel::SaveStatus::Saved) ShowNotice(zirpel::NoticeFor(status));
 }
 
 void TMainForm::SaveAsMP3File(const std::string& fileName) {
-    zirpel::LameEncoder lame;
-    zirpel::Mp3Encoder& encoder = FServices.encoder != nullptr ? *FServices.encoder : lame;
     // The lists hold numbers only; their texts are read at the moment of saving.
     const std::int32_t outputRate = mp3format->currentText().toInt();
     const std::int32_t bitRate = BitRate->currentText().toInt();
     // Encoder errors (EMP3Encoder) end the command through the general error display.
+    WindowTask task(*this);
     const zirpel::SaveStatus status = zirpel::SaveClipAsMP3File(
-        encoder, fileName, {FSampleData.data(), FSampleSize, ClipFormat()}, outputRate, bitRate,
-        [this](std::int32_t percent) { SetProStatus(percent); });
-    if (status != zirpel::SaveStatus::Saved) ShowNotice(*FDialogs, status);
+        *FServices.encoder, fileName, CurrentClip(), outputRate, bitRate, task);
+    if (status != zirpel::SaveStatus::Saved) ShowNotice(zirpel::NoticeFor(status));
 }
 
 void TMainForm::SaveSmallBtnClick() {

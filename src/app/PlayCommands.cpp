@@ -1,53 +1,51 @@
 // Playback commands of the main window: the sound output set-up at start,
 // PLAY and STOP, and the release at the end. The loop itself is the
 // Qt-free RunPlayLoop; this file connects it to the window.
-#include <QApplication>
 #include <QCheckBox>
-#include <QCoreApplication>
-#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QThread>
-#include <QTimer>
+
+#include <algorithm>
+#include <limits>
 
 #include "app/MainUnit.h"
+#include "app/WindowTask.h"
 #include "playback/PlayLoop.h"
-#include "playback/SdlSoundDevice.h"
+#include "view/WaveformGeometry.h"
 #include "view/ui/PaintBox.h"
 
 using zirpel::SoundResult;
 
 namespace {
 
-// Ends the program as soon as its main event loop runs. The start-up goes
-// on first (and may pump events or show a modal box itself), so a plain
-// queued quit could be spent before the loop starts; this one waits until
-// the main loop runs with no modal window open. It exits directly: the
-// close confirmation is not asked.
-void EndOnceRunning() {
-    auto* timer = new QTimer(qApp);
-    QObject::connect(timer, &QTimer::timeout, qApp, [timer] {
-        if (QThread::currentThread()->loopLevel() != 1 || QApplication::activeModalWidget()) return;
-        timer->stop();
-        QCoreApplication::exit(0);
-    });
-    timer->start(10);
-}
+// What the play loop reads from the window each round. It is asked only
+// between pumps, while the window exists (the loop stops asking once a
+// Pump reports the window gone).
+class WindowPlaySource final : public zirpel::PlaySource {
+public:
+    explicit WindowPlaySource(TMainForm& form) : FForm(form) {}
+    zirpel::ClipSpan CurrentClip() const override { return FForm.CurrentClip(); }
+    bool LoopChecked() const override { return FForm.SchleifeCheck->isChecked(); }
+    void DrawCursor(std::int64_t sampleIndex) override {
+        const std::int64_t index = std::clamp<std::int64_t>(
+            sampleIndex, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max());
+        FForm.PaintBox1->SetPlayCursor(zirpel::ColumnOfIndex(static_cast<std::int32_t>(index),
+                                                             FForm.ZoomFactor(), FForm.RxSlider1->value()));
+    }
+
+private:
+    TMainForm& FForm;
+};
 
 }  // namespace
 
 void TMainForm::SetUpPlayback() {
     const auto failed = [this] {
-        FDialogs->messageBox("Konnte DirectSound (DirectX) nicht initialisieren...", "",
-                             zirpel::MsgButtons::Ok, zirpel::MsgIcon::None);
-        if (FServices.quitApplication)
-            FServices.quitApplication();
-        else
-            EndOnceRunning();
+        ShowNotice({"Konnte DirectSound (DirectX) nicht initialisieren...", zirpel::NoticeStyle::Plain});
+        FServices.quitApplication();
     };
 
-    FDSResult = FServices.openSoundDevice ? FServices.openSoundDevice(FDirectSound)
-                                          : zirpel::CreateSdlSoundDevice(FDirectSound);
+    FDSResult = FServices.openSoundDevice(FDirectSound);
     if (FDSResult != SoundResult::Ok || !FDirectSound) return failed();
 
     FDSResult = FDirectSound->SetCooperativeLevel(zirpel::kCooperativePriority);
@@ -83,16 +81,13 @@ void TMainForm::ReleasePlayback() {
     FDirectSound.reset();
 }
 
-zirpel::ClipView TMainForm::CurrentClipView() const {
-    return {FSampleData.empty() ? nullptr : FSampleData.data(), FSampleSize, ClipFormat()};
-}
-
 void TMainForm::PlayBtnClick() {
     // Without a sound output the program is on its way out; a nested click
     // cannot start a second loop on the same buffer.
     if (FPlaying || !FPlayBuffer || !FFirstHalfEvent || !FSecondHalfEvent) return;
 
-    const zirpel::PlayRange range = zirpel::PlayRangeFor(CurrentClipView(), FSelAnchor, FSelCaret);
+    const zirpel::ClipSpan clip = CurrentClip();
+    const zirpel::FrameRange range = zirpel::PlayFrames(CurrentSelection(), clip.frames(), clip.format);
     PlayBtn->setEnabled(false);
     StopBTN->setEnabled(true);
     FStopRequested = false;
@@ -104,19 +99,8 @@ void TMainForm::PlayBtnClick() {
     const auto firstHalf = FFirstHalfEvent;
     const auto secondHalf = FSecondHalfEvent;
     const QPointer<TMainForm> alive(this);
-    const zirpel::PlayCallbacks callbacks{
-        [alive] {
-            QCoreApplication::processEvents();
-            return !alive.isNull();
-        },
-        [this] { return CurrentClipView(); },
-        [this] { return SchleifeCheck->isChecked(); },
-        [this] { return FStopRequested; },
-        [this](std::int64_t sampleIndex) {
-            PaintBox1->SetPlayCursor(
-                zirpel::CursorColumn(sampleIndex, RxSlider1->value(), ZoomFactor()));
-        },
-    };
+    WindowPlaySource source(*this);
+    WindowTask task(*this);
     const auto finish = [this] {
         FPlaying = false;
         PlayBtn->setEnabled(true);
@@ -124,16 +108,15 @@ void TMainForm::PlayBtnClick() {
         PaintBox1Paint();  // also removes the play cursor
     };
 
-    zirpel::SoundResult result = SoundResult::Ok;
-    zirpel::PlayEnd end;
+    zirpel::PlayResult result;
     try {
-        end = zirpel::RunPlayLoop({*buffer, *firstHalf, *secondHalf}, range, callbacks, result);
+        result = zirpel::RunPlayLoop({*buffer, *firstHalf, *secondHalf}, range, source, task);
     } catch (...) {
         if (!alive.isNull()) finish();
         throw;
     }
-    if (end == zirpel::PlayEnd::WindowGone) return;
-    FDSResult = result;
+    if (result.end == zirpel::PlayEnd::WindowGone) return;
+    FDSResult = result.lastCall;
     finish();
 }
 

@@ -1,0 +1,50 @@
+#include "codec/TempWaveFile.h"
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace zirpel {
+namespace {
+
+// Far more names than any folder holds; only a folder that answers EEXIST
+// for everything could get here, and then giving up is right.
+constexpr unsigned long kMaxAttempts = 1000000;
+
+}  // namespace
+
+TempWaveFile::TempWaveFile(std::string folder) : folder_(std::move(folder)) {}
+
+TempWaveFile::~TempWaveFile() { Discard(); }
+
+bool TempWaveFile::Create() {
+    Discard();
+    std::string base = folder_;
+    if (base.empty() || base.back() != '/') base += '/';
+    unsigned long n = 0;
+    while (n < kMaxAttempts) {
+        std::string name = base + "tempwav" + std::to_string(n) + ".wav";
+        const int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            fd_ = fd;
+            name_ = std::move(name);
+            return true;
+        }
+        if (errno == EINTR) continue;  // the same name again
+        if (errno != EEXIST) return false;
+        ++n;
+    }
+    return false;
+}
+
+void TempWaveFile::Discard() {
+    if (fd_ < 0) return;
+    ::close(fd_);
+    fd_ = -1;
+    // The name is ours: we created it exclusively and only we remove it.
+    ::unlink(name_.c_str());
+    name_.clear();
+}
+
+}  // namespace zirpel

@@ -1,0 +1,42 @@
+// The MP3 import's temporary WAV file, tempwav<n>.wav in the temporary
+// folder.
+//
+// It is created atomically under the first free name (O_CREAT | O_EXCL |
+// O_NOFOLLOW, mode 0600), so nobody can slip a link or a file of their own
+// under that name between choosing it and opening it. It is written and read
+// back through the descriptor that created it, never reopened by name, and
+// deleted when this object goes, on every path.
+#pragma once
+
+#include <string>
+
+namespace zirpel {
+
+class TempWaveFile {
+public:
+    // Nothing is created yet; `folder` is where Create() will look.
+    explicit TempWaveFile(std::string folder);
+    ~TempWaveFile();
+    TempWaveFile(const TempWaveFile&) = delete;
+    TempWaveFile& operator=(const TempWaveFile&) = delete;
+
+    // Creates folder + "/tempwav" + n + ".wav" for the smallest n >= 0 whose
+    // name is free (any entry with that name counts as taken, a dangling
+    // link included), opened for reading and writing. False when no such
+    // file can be created (folder missing or not writable, ...).
+    bool Create();
+
+    // Closes and deletes the file (nothing if it was never created).
+    void Discard();
+
+    bool created() const { return fd_ >= 0; }
+    int fd() const { return fd_; }
+    const std::string& name() const { return name_; }
+
+private:
+    std::string folder_;
+    std::string name_;
+    int fd_ = -1;
+};
+
+}  // namespace zirpel
