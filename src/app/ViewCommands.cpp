@@ -15,14 +15,6 @@
 #include "view/ui/PaintBox.h"
 #include "view/ui/RenderWaveform.h"
 
-zirpel::ClipSpan TMainForm::CurrentClip() const {
-    return {FSampleData.empty() ? nullptr : FSampleData.data(), FSampleSize, ClipFormat()};
-}
-
-zirpel::MutableClipSpan TMainForm::ClipSamples() {
-    return {FSampleData.empty() ? nullptr : FSampleData.data(), FSampleSize, ClipFormat()};
-}
-
 void TMainForm::ReplaceClip(zirpel::Clip clip) {
     FSampleData = std::move(clip.bytes);
     FSampleSize = static_cast<std::int32_t>(FSampleData.size());
