@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 
 namespace {
@@ -27,27 +28,41 @@ QString SuffixForFilter(const std::string& filter, int index) {
     return pattern.startsWith(QLatin1String("*.")) ? pattern.mid(2).toLower() : QString();
 }
 
-// Qt's own file dialog, which on Open also takes a name whose extension
-// differs from an existing file's only in case.
+// Qt's own file dialog. On Save, a bare name gets the extension of the
+// file type chosen at the moment of accepting (so the dialog asks before it
+// replaces the completed name); on Open, a name also finds a file whose
+// extension differs only in case.
 class ZirpelFileDialog final : public QFileDialog {
 public:
-    using QFileDialog::QFileDialog;
+    ZirpelFileDialog(QWidget* parent, std::string filter) : QFileDialog(parent), FFilter(std::move(filter)) {}
 
 protected:
     void accept() override {
-        if (acceptMode() == AcceptOpen) {
+        if (acceptMode() == AcceptSave) {
+            setDefaultSuffix(SuffixForFilter(FFilter, ChosenFilterIndex(FFilter, selectedNameFilter())));
+        } else {
             const QStringList files = selectedFiles();
             if (files.size() == 1) {
                 const QString found = ExistingSpelling(files.first());
-                if (found != files.first()) selectFile(found);
+                if (found != files.first()) {
+                    // selectFile() leaves a name field that has the focus
+                    // alone, so the name is put there directly.
+                    if (auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+                        name->setText(QFileInfo(found).fileName());
+                    else
+                        selectFile(found);
+                }
             }
         }
         QFileDialog::accept();
     }
+
+private:
+    std::string FFilter;
 };
 
 std::optional<zirpel::FileChoice> RunFileDialog(const zirpel::FileDialogRequest& req, bool save) {
-    ZirpelFileDialog dialog(ActiveParent());
+    ZirpelFileDialog dialog(ActiveParent(), req.filter);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -59,18 +74,8 @@ std::optional<zirpel::FileChoice> RunFileDialog(const zirpel::FileDialogRequest&
     dialog.setOption(QFileDialog::HideNameFilterDetails, true);
     if (req.filterIndex >= 1 && req.filterIndex <= filters.size())
         dialog.selectNameFilter(filters[req.filterIndex - 1]);
-    if (save) {
-        // The program completes a bare name from the chosen filter; telling the
-        // dialog the same suffix lets it ask before that completed name is
-        // overwritten.
-        const std::string filter = req.filter;
-        dialog.setDefaultSuffix(SuffixForFilter(filter, ChosenFilterIndex(filter, dialog.selectedNameFilter())));
-        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, filter](const QString& f) {
-            dialog.setDefaultSuffix(SuffixForFilter(filter, ChosenFilterIndex(filter, f)));
-        });
-    } else {
-        dialog.setDefaultSuffix(QString::fromStdString(req.defaultExt));
-    }
+    // On Save the suffix follows the file type (see ZirpelFileDialog::accept).
+    if (!save) dialog.setDefaultSuffix(QString::fromStdString(req.defaultExt));
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !req.confirmOverwrite);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     zirpel::FileChoice choice;
@@ -85,17 +90,14 @@ QStringList QtNameFilters(const std::string& filter) {
     const QStringList parts = FilterParts(filter);
     QStringList result;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        // Each pattern in lower and in upper case. The dialog's own listing
+        // matches without regard to case anyway; the lower-case pattern comes
+        // first because the dialog takes the extension it puts on a typed
+        // name, when the user switches the file type, from the first one.
         QStringList patterns;
         for (const QString& p : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-            // *.MP3 -> *.[Mm][Pp]3 so that any spelling of the extension shows.
-            QString ci;
-            for (QChar c : p) {
-                if (c.isLetter())
-                    ci += QStringLiteral("[%1%2]").arg(c.toUpper(), c.toLower());
-                else
-                    ci += c;
-            }
-            patterns << ci;
+            patterns << p.toLower();
+            if (p.toUpper() != p.toLower()) patterns << p.toUpper();
         }
         result << QStringLiteral("%1 (%2)").arg(parts[i], patterns.join(QLatin1Char(' ')));
     }

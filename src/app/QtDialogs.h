@@ -16,8 +16,9 @@ public:
     std::optional<zirpel::FileChoice> saveFile(const zirpel::FileDialogRequest& req) override;
 };
 
-// "Label|*.A;*.B|Label2|*.C" -> the filter list QFileDialog takes. Patterns
-// match regardless of case, as users expect "song.mp3" under "*.MP3".
+// "Label|*.A;*.B|Label2|*.C" -> the filter list QFileDialog takes, every
+// pattern in lower and upper case ("*.a *.A *.b *.B"), as users expect
+// "song.mp3" under "*.MP3".
 QStringList QtNameFilters(const std::string& filter);
 
 // 1-based index of the filter a dialog reports as chosen, or 0. Depending on

@@ -14,51 +14,11 @@
 #include <string>
 #include <vector>
 
+#include "ScriptedDialogs.h"
 #include "app/Dialogs.h"
 #include "app/MainUnit.h"
 #include "app/Services.h"
 #include "app/ZirpelWindows.h"
-
-struct ShownMessage {
-    std::string text;
-    std::string caption;
-    zirpel::MsgButtons buttons;
-    zirpel::MsgIcon icon;
-};
-
-// Answers dialogs from queues; an empty queue answers OK / cancel.
-class ScriptedDialogs : public zirpel::Dialogs {
-public:
-    std::vector<ShownMessage> messages;
-    std::deque<zirpel::MsgResult> messageAnswers;
-    std::deque<std::optional<zirpel::FileChoice>> openAnswers;
-    std::deque<std::optional<zirpel::FileChoice>> saveAnswers;
-    std::vector<zirpel::FileDialogRequest> openRequests;
-    std::vector<zirpel::FileDialogRequest> saveRequests;
-
-    zirpel::MsgResult messageBox(const std::string& text, const std::string& caption,
-                                 zirpel::MsgButtons buttons, zirpel::MsgIcon icon) override {
-        messages.push_back({text, caption, buttons, icon});
-        if (messageAnswers.empty()) return zirpel::MsgResult::Ok;
-        auto r = messageAnswers.front();
-        messageAnswers.pop_front();
-        return r;
-    }
-    std::optional<zirpel::FileChoice> openFile(const zirpel::FileDialogRequest& req) override {
-        openRequests.push_back(req);
-        if (openAnswers.empty()) return std::nullopt;
-        auto r = openAnswers.front();
-        openAnswers.pop_front();
-        return r;
-    }
-    std::optional<zirpel::FileChoice> saveFile(const zirpel::FileDialogRequest& req) override {
-        saveRequests.push_back(req);
-        if (saveAnswers.empty()) return std::nullopt;
-        auto r = saveAnswers.front();
-        saveAnswers.pop_front();
-        return r;
-    }
-};
 
 class MainFormTest : public ::testing::Test {
 protected:

@@ -1,26 +1,49 @@
-// The file dialogs' filters: any spelling of the extension is listed.
+// The file dialogs' filters: the real dialog lists any spelling of the
+// extension, and the chosen filter is recognised however the dialog reports it.
 #include <gtest/gtest.h>
 
-#include <QDir>
+#include <QAbstractItemView>
 #include <QFile>
+#include <QFileDialog>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "app/QtDialogs.h"
 
-TEST(QtDialogsTest, FiltersMatchExtensionsInAnyCase) {
-    const QStringList filters = QtNameFilters("WAV und MP3-Dateien|*.WAV;*.MP3");
-    ASSERT_EQ(filters.size(), 1);
-    EXPECT_TRUE(filters[0].startsWith(QStringLiteral("WAV und MP3-Dateien (")));
-
+TEST(QtDialogsTest, TheDialogListsExtensionsInAnyCase) {
     QTemporaryDir dir;
     for (const char* name : {"a.wav", "B.WAV", "Song.Mp3", "c.mp3.txt", "d.ogg"}) {
         QFile f(dir.filePath(QString::fromLatin1(name)));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     }
-    const QString patterns = filters[0].section(QLatin1Char('('), 1).chopped(1);
-    const QStringList shown =
-        QDir(dir.path()).entryList(patterns.split(QLatin1Char(' ')), QDir::Files, QDir::Name);
+    QFileDialog dialog;
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setNameFilters(QtNameFilters("WAV und MP3-Dateien|*.WAV;*.MP3"));
+    dialog.setDirectory(dir.path());
+    dialog.show();
+    auto* list = dialog.findChild<QAbstractItemView*>(QStringLiteral("listView"));
+    ASSERT_NE(list, nullptr);
+    QStringList shown;
+    // The dialog's file model reads the folder in the background.
+    const bool listed = QTest::qWaitFor([&] {
+        shown.clear();
+        const QModelIndex root = list->rootIndex();
+        for (int r = 0; r < list->model()->rowCount(root); ++r)
+            shown << list->model()->index(r, 0, root).data().toString();
+        shown.sort();
+        return shown.size() == 3;
+    });
+    EXPECT_TRUE(listed);
     EXPECT_EQ(shown, (QStringList{"B.WAV", "Song.Mp3", "a.wav"}));
+}
 
-    EXPECT_EQ(QtNameFilters("MP3-Datei|*.MP3|WAV-Datei|*.WAV").size(), 2);
+TEST(QtDialogsTest, ChosenFilterIsFoundByItsWholeTextOrItsLabel) {
+    const std::string filter = "MP3-Datei|*.MP3|WAV-Datei|*.WAV";
+    const QStringList full = QtNameFilters(filter);
+    ASSERT_EQ(full.size(), 2);
+    EXPECT_EQ(full[1], QStringLiteral("WAV-Datei (*.wav *.WAV)"));
+    EXPECT_EQ(ChosenFilterIndex(filter, full[1]), 2);
+    EXPECT_EQ(ChosenFilterIndex(filter, QStringLiteral("WAV-Datei")), 2);
+    EXPECT_EQ(ChosenFilterIndex(filter, QStringLiteral("MP3-Datei")), 1);
+    EXPECT_EQ(ChosenFilterIndex(filter, QStringLiteral("Alle")), 0);
 }
