@@ -30,7 +30,8 @@ BlockScanner::BlockScanner(ByteSource& source, LongTask* task, const BlockScanLi
 }
 
 std::uint8_t* BlockScanner::Buffer(std::size_t bytes) {
-    // Allocated on first use only: most files need no scan at all.
+    // Grown on demand only: most files need no scan at all, and a short
+    // file never gets a full block.
     if (buffer_.size() < bytes) buffer_.resize(bytes);
     return buffer_.data();
 }
@@ -50,11 +51,11 @@ bool BlockScanner::Account(std::uint64_t bytes) {
 std::optional<std::uint64_t> BlockScanner::FirstNonZero(std::uint64_t from) {
     if (stopped_) return std::nullopt;
     const std::uint64_t size = source_.size();
-    std::uint8_t* buffer = Buffer(limits_.blockBytes);
     std::uint64_t pos = from;
     while (pos < size) {
         const std::size_t want =
             static_cast<std::size_t>(std::min<std::uint64_t>(limits_.blockBytes, size - pos));
+        std::uint8_t* buffer = Buffer(want);
         source_.seek(pos);
         const std::size_t got = source_.read(buffer, want);
         if (got == 0) break;  // the input ended early: the scan stops there
@@ -70,14 +71,14 @@ std::optional<std::uint64_t> BlockScanner::FirstAccepted(std::uint64_t from, std
                                                          std::uint8_t lead,
                                                          bool (*accept)(const std::uint8_t*)) {
     if (stopped_) return std::nullopt;
-    // Each block holds `candidates` start positions plus the three bytes
-    // that complete a match starting on its last position.
-    std::uint8_t* buffer = Buffer(limits_.blockBytes + kMatchBytes - 1);
     std::uint64_t pos = from;
     while (pos <= last) {
         const std::size_t candidates =
             static_cast<std::size_t>(std::min<std::uint64_t>(limits_.blockBytes - 1, last - pos)) + 1;
+        // Each block holds `candidates` start positions plus the three bytes
+        // that complete a match starting on its last position.
         const std::size_t want = candidates + kMatchBytes - 1;
+        std::uint8_t* buffer = Buffer(want);
         source_.seek(pos);
         const std::size_t got = source_.read(buffer, want);
         // Only positions with all four bytes read can match.
