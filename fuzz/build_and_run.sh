@@ -1,44 +1,76 @@
 #!/bin/sh
-# Builds the MP3 data start fuzzer with clang's libFuzzer and runs it for a
-# bounded time on the seed corpus. Skips (exit 0) when clang or libFuzzer is
-# not available.
+# Configures a separate clang build with -DZIRPEL_BUILD_FUZZ=ON, builds every
+# libFuzzer target of fuzz/ and runs each on the seed corpus for its share
+# of a bounded time. Skips (exit 0) when clang or libFuzzer is not available;
+# fails when a target finds a crash.
 #
-#   fuzz/build_and_run.sh [seconds]       default 60; or ZIRPEL_FUZZ_SECONDS
+#   fuzz/build_and_run.sh [seconds]       total time, default 60; or ZIRPEL_FUZZ_SECONDS
 #   ZIRPEL_FUZZ_OUT=dir                   build and work folder (default build-fuzz)
-#   CLANGXX=clang++-16                    compiler to use
+#   CLANG=clang-16 CLANGXX=clang++-16     compilers to use
 set -eu
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 OUT=${ZIRPEL_FUZZ_OUT:-$ROOT/build-fuzz}
 SECS=${1:-${ZIRPEL_FUZZ_SECONDS:-60}}
-CXX=${CLANGXX:-clang++}
+CC_FUZZ=${CLANG:-clang}
+CXX_FUZZ=${CLANGXX:-clang++}
 
-if ! command -v "$CXX" >/dev/null 2>&1; then
-    echo "fuzz: $CXX not found, fuzzing skipped"
-    exit 0
-fi
+for tool in "$CC_FUZZ" "$CXX_FUZZ" cmake; do
+    if ! command -v "$tool" >/dev/null 2>&1; then
+        echo "fuzz: $tool not found, fuzzing skipped"
+        exit 0
+    fi
+done
+case $SECS in
+    '' | *[!0-9]*)
+        echo "fuzz: the time must be whole seconds, not '$SECS'" >&2
+        exit 2
+        ;;
+esac
+
 mkdir -p "$OUT"
+# libFuzzer and the sanitizer runtimes come in a package of their own
+# (libclang-rt-<version>-dev on Debian); without them nothing can be built.
 printf 'extern "C" int LLVMFuzzerTestOneInput(const unsigned char*, unsigned long) { return 0; }\n' \
     >"$OUT/probe.cpp"
-if ! "$CXX" -fsanitize=fuzzer "$OUT/probe.cpp" -o "$OUT/probe" >/dev/null 2>&1; then
-    echo "fuzz: $CXX cannot build libFuzzer targets, fuzzing skipped"
-    exit 0
-fi
-if ! pkg-config --exists libmpg123; then
-    echo "fuzz: libmpg123 development files not found, fuzzing skipped"
+if ! "$CXX_FUZZ" -fsanitize=fuzzer,address,undefined "$OUT/probe.cpp" -o "$OUT/probe" >/dev/null 2>&1; then
+    echo "fuzz: $CXX_FUZZ cannot build libFuzzer targets (libclang-rt missing?), fuzzing skipped"
     exit 0
 fi
 
-echo "fuzz: building $OUT/fuzz_mp3_start"
-# shellcheck disable=SC2046
-"$CXX" -std=c++20 -O1 -g -fno-omit-frame-pointer \
-    -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-    -I"$ROOT/src" $(pkg-config --cflags libmpg123) \
-    "$ROOT/fuzz/fuzz_mp3_start.cpp" "$ROOT"/src/codec/*.cpp \
-    $(pkg-config --libs libmpg123) -o "$OUT/fuzz_mp3_start"
+# A build folder set up earlier with another compiler is set up afresh:
+# CMake keeps the compiler of its first run.
+CXX_PATH=$(command -v "$CXX_FUZZ")
+if [ -f "$OUT/CMakeCache.txt" ] &&
+    ! grep -q "^CMAKE_CXX_COMPILER:[A-Z]*=$CXX_PATH\$" "$OUT/CMakeCache.txt"; then
+    rm -rf "$OUT/CMakeCache.txt" "$OUT/CMakeFiles"
+fi
+GENERATOR=""
+if command -v ninja >/dev/null 2>&1; then GENERATOR="-G Ninja"; fi
 
-# New inputs go to the work corpus; the seeds in the tree stay as they are.
-mkdir -p "$OUT/corpus"
-echo "fuzz: running for $SECS s"
-"$OUT/fuzz_mp3_start" -max_total_time="$SECS" -max_len=8192 -timeout=10 \
-    -print_final_stats=1 "$OUT/corpus" "$ROOT/fuzz/seeds"
+TARGETS=""
+for src in "$ROOT"/fuzz/*.cpp; do
+    TARGETS="$TARGETS $(basename "$src" .cpp)"
+done
+COUNT=$(echo $TARGETS | wc -w)
+
+echo "fuzz: configuring $OUT with $CXX_FUZZ"
+# shellcheck disable=SC2086
+CC="$CC_FUZZ" CXX="$CXX_FUZZ" cmake -S "$ROOT" -B "$OUT" $GENERATOR \
+    -DCMAKE_C_COMPILER="$CC_FUZZ" -DCMAKE_CXX_COMPILER="$CXX_FUZZ" \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZIRPEL_BUILD_FUZZ=ON \
+    -DZIRPEL_BUILD_TESTS=OFF -DZIRPEL_BUILD_BENCH=OFF -DZIRPEL_BUILD_GUI=OFF >/dev/null
+echo "fuzz: building$TARGETS"
+# shellcheck disable=SC2086
+cmake --build "$OUT" -j"$(nproc 2>/dev/null || echo 2)" --target $TARGETS
+
+# The time is shared out evenly, at least a second each.
+EACH=$((SECS / COUNT))
+[ "$EACH" -ge 1 ] || EACH=1
+for name in $TARGETS; do
+    # New inputs go to each target's work corpus; the seeds in the tree stay as they are.
+    mkdir -p "$OUT/corpus/$name"
+    echo "fuzz: running $name for $EACH s"
+    "$OUT/fuzz/$name" -max_total_time="$EACH" -max_len=8192 -timeout=10 \
+        -print_final_stats=1 "$OUT/corpus/$name" "$ROOT/fuzz/seeds"
+done

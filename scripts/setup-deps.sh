@@ -10,7 +10,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   lame mpg123
   xvfb xauth
-  clang
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace zirpel {
 
 std::size_t MemoryByteSource::read(void* buffer, std::size_t n) {
@@ -18,18 +22,29 @@ constexpr std::size_t kWindow = 64 * 1024;
 }
 
 std::unique_ptr<FileByteSource> FileByteSource::open(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) return nullptr;
-    if (fseeko(f, 0, SEEK_END) != 0) {
-        std::fclose(f);
+    // O_NONBLOCK so that a FIFO cannot hold up the open itself while it
+    // waits for a writer; whatever is not a regular file (directory, FIFO,
+    // device) is refused before anything is read from it.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0) {
+        ::close(fd);
         return nullptr;
     }
-    const off_t end = ftello(f);
-    if (end < 0) {
-        std::fclose(f);
+    // Plain blocking reads from here on.
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(fd);
         return nullptr;
     }
-    return std::unique_ptr<FileByteSource>(new FileByteSource(f, static_cast<std::uint64_t>(end)));
+    std::FILE* f = ::fdopen(fd, "rb");
+    if (f == nullptr) {
+        ::close(fd);
+        return nullptr;
+    }
+    return std::unique_ptr<FileByteSource>(
+        new FileByteSource(f, static_cast<std::uint64_t>(st.st_size)));
 }
 
 FileByteSource::FileByteSource(std::FILE* f, std::uint64_t size)

@@ -41,7 +41,8 @@ private:
 // search and the block reads cost no system call per step.
 class FileByteSource final : public ByteSource {
 public:
-    // Opens `path` read-only; returns null when it cannot be opened.
+    // Opens `path` read-only; returns null when it cannot be opened or is
+    // not a regular file (a directory, FIFO or device is never read).
     static std::unique_ptr<FileByteSource> open(const std::string& path);
     ~FileByteSource() override;
 

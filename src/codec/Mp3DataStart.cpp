@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "codec/FormatBlock.h"
 
@@ -98,9 +99,25 @@ const std::array<std::uint32_t, 14>& Layer3BitRatesForRate(std::uint32_t sampleR
     return sampleRate >= 32000 ? kLayer3Mpeg1 : kLayer3Mpeg2;
 }
 
-Mp3DataStart FindMp3DataStart(ByteSource& s) {
+namespace {
+
+// What the steps before the frame search leave: the RIFF wrapper's format,
+// the candidate start with the four bytes read there, and the read position.
+struct Prelude {
     Mp3DataStart result;
     HeaderBuffer header;
+    std::uint64_t candidate = 0;
+};
+
+// The RIFF check, the leading zeros and the ID3v2 tag. `skipZeros(s)`
+// returns the position of the first non-zero byte from s.tell() on (or
+// where the input ended); empty when the search was stopped meanwhile, and
+// then so is this.
+template <typename SkipZeros>
+std::optional<Prelude> ReadPrelude(ByteSource& s, SkipZeros skipZeros) {
+    Prelude p;
+    Mp3DataStart& result = p.result;
+    HeaderBuffer& header = p.header;
     header.readAt(s, 0);
 
     // A RIFF/WAVE file whose first chunk is "fmt " wraps MP3 data.
@@ -124,12 +141,14 @@ Mp3DataStart FindMp3DataStart(ByteSource& s) {
         }
     }
 
-    std::uint64_t candidate = 0;
+    std::uint64_t& candidate = p.candidate;
     const bool allZero = header.bytes == std::array<std::uint8_t, 4>{};
     if (!result.riffWrapped && allZero) {
         // Leading zero bytes: the header is looked for behind them, while the
         // data handed on still starts at byte 0.
-        candidate = SkipZeroBytes(s);
+        const std::optional<std::uint64_t> nonZero = skipZeros(s);
+        if (!nonZero) return std::nullopt;
+        candidate = *nonZero;
         header.readAt(s, candidate);
         s.seek(candidate);
     }
@@ -148,19 +167,43 @@ Mp3DataStart FindMp3DataStart(ByteSource& s) {
         candidate += 10 + static_cast<std::uint64_t>(t);
         s.seek(candidate);
         std::uint8_t b = 0;
-        if (s.read(&b, 1) == 1 && b == 0) candidate = SkipZeroBytes(s);
+        if (s.read(&b, 1) == 1 && b == 0) {
+            const std::optional<std::uint64_t> nonZero = skipZeros(s);
+            if (!nonZero) return std::nullopt;
+            candidate = *nonZero;
+        }
         header.readAt(s, candidate);
         s.seek(candidate);
     } else {
         s.seek(0);
     }
+    return p;
+}
 
-    if (result.riffWrapped) {
-        result.frameFound = true;
-        result.header = header.bytes;
-        result.dataStart = 66;
-        return result;
-    }
+// A RIFF wrapper needs no frame search: its data begins at byte 66.
+Mp3DataStart Wrapped(Prelude& p) {
+    p.result.frameFound = true;
+    p.result.header = p.header.bytes;
+    p.result.dataStart = 66;
+    return p.result;
+}
+
+Mp3DataStart Stopped() {
+    Mp3DataStart result;
+    result.stopped = true;
+    return result;
+}
+
+}  // namespace
+
+Mp3DataStart FindMp3DataStartBytewise(ByteSource& s) {
+    std::optional<Prelude> prelude =
+        ReadPrelude(s, [](ByteSource& src) { return std::optional<std::uint64_t>(SkipZeroBytes(src)); });
+    Prelude& p = *prelude;  // the byte-wise skip is never stopped
+    if (p.result.riffWrapped) return Wrapped(p);
+    Mp3DataStart& result = p.result;
+    HeaderBuffer& header = p.header;
+    std::uint64_t candidate = p.candidate;
 
     // Frame search: one byte further each time the four bytes fail the check.
     bool advanced = false;
@@ -171,6 +214,43 @@ Mp3DataStart FindMp3DataStart(ByteSource& s) {
         advanced = true;
     }
     if (advanced) s.seek(candidate);
+    result.frameFound = header.valid();
+    result.header = header.bytes;
+    result.dataStart = s.tell();
+    return result;
+}
+
+Mp3DataStart FindMp3DataStart(ByteSource& s, LongTask* task, const BlockScanLimits& limits) {
+    BlockScanner scan(s, task, limits);
+    std::optional<Prelude> prelude =
+        ReadPrelude(s, [&scan](ByteSource& src) { return scan.FirstNonZero(src.tell()); });
+    if (!prelude) return Stopped();
+    Prelude& p = *prelude;
+    if (p.result.riffWrapped) return Wrapped(p);
+    Mp3DataStart& result = p.result;
+    HeaderBuffer& header = p.header;
+
+    // The byte-wise rule, computed in one scan: when the four bytes at the
+    // candidate fail the check and the read position is not yet at the
+    // end, every later position is tried in turn; the search stops at the
+    // first valid header, or else at the first position with fewer than
+    // four bytes behind it (at the latest the one right after the
+    // candidate), where the read position then rests.
+    const std::uint64_t size = s.size();
+    const std::uint64_t position = s.tell();
+    if (!header.valid() && position < size) {
+        const std::uint64_t first = p.candidate + 1;
+        std::uint64_t end = first;  // where the search gives up
+        if (size >= 4 && first <= size - 4) {
+            end = size - 4;
+            const std::optional<std::uint64_t> found =
+                scan.FirstAccepted(first, end, 0xFF, IsValidFrameHeader);
+            if (scan.Stopped()) return Stopped();
+            if (found) end = *found;
+        }
+        header.readAt(s, end);
+        s.seek(end);
+    }
     result.frameFound = header.valid();
     result.header = header.bytes;
     result.dataStart = s.tell();

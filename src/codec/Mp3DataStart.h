@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <stdexcept>
 
+#include "clip/LongTask.h"
+#include "codec/BlockScan.h"
 #include "codec/ByteSource.h"
 
 namespace zirpel {
@@ -57,11 +59,26 @@ struct Mp3DataStart {
     std::uint64_t dataStart = 0;
     // The wrapper's WAVEFORMATEX: the first up to 18 bytes of its "fmt " chunk.
     std::array<std::uint8_t, 18> wrapperFormat{};
+    // The search was ended by its owner (stop request, or the owner went
+    // away while events ran). It then counts as "no frame found": frameFound
+    // is false and the other fields say nothing.
+    bool stopped = false;
 };
 
 // Finds the data start. Throws EInOutError when a file that begins "RIFF" is
 // too short for its RIFF, form and first chunk headers or its "fmt " data.
-Mp3DataStart FindMp3DataStart(ByteSource& source);
+//
+// Zero runs and junk are scanned in large blocks. With a `task`, every
+// `limits.pumpEveryBytes` scanned (16 MiB) it calls task->Pump() and then
+// task->StopRequested(); a Pump() that returns false or a stop request ends
+// the search as "no frame found" with `stopped` set.
+Mp3DataStart FindMp3DataStart(ByteSource& source, LongTask* task = nullptr,
+                              const BlockScanLimits& limits = BlockScanLimits{});
+
+// The same search one byte per step, as the rule reads: the reference that
+// the block scan must match on every input (tests and the fuzzer compare
+// the two). Slow on long runs of zeros or junk; not for files of users.
+Mp3DataStart FindMp3DataStartBytewise(ByteSource& source);
 
 struct Mp3StreamFormat {
     bool stereo = false;

@@ -165,7 +165,15 @@ Mp3ConvertResult ConvertMP3WAV(const std::string& mp3Name, TempWaveFile& wav, Mp
     bool activatedHere = false;
     Mp3ConvertResult result = Mp3ConvertResult::Converted;
     try {
-        const Mp3DataStart start = FindMp3DataStart(*source);
+        // A long scan (gigabytes without a frame) lets events run and can be
+        // stopped like the conversion itself.
+        const Mp3DataStart start = FindMp3DataStart(*source, &task);
+        if (start.stopped) {
+            source.reset();
+            wav.Discard();
+            task.Progress(0);
+            return Mp3ConvertResult::Stopped;
+        }
         if (!start.frameFound) {
             // Nothing in the file is MPEG audio: nothing is converted.
             source.reset();

@@ -49,7 +49,8 @@ struct Mp3Codec {
 
 enum class Mp3ConvertResult {
     Converted,              // the whole file went through the codec
-    Stopped,                // the stop signal ended it early; the WAV file is well-formed
+    Stopped,                // the stop signal ended it early; the WAV file is well-formed,
+                            // or gone when the stop came before the first frame was found
     SourceNotOpened,        // the MP3 file could not be opened; nothing was written
     DestinationNotCreated,  // the temporary WAV file could not be created
     CannotWrite,            // writing the temporary WAV file failed (a full disk); it is deleted
@@ -63,9 +64,10 @@ Notice NoticeFor(Mp3ConvertResult result);
 // Converts `mp3Name` into `wav`, which it creates (Create()) after the
 // source has been opened and writes through its descriptor. The task gets
 // progress 0..100, a Pump after every block, and is asked to stop before
-// every block (ClearStop at the start). On Converted and Stopped the file
-// holds a complete WAV file; after NoFrameHeader it is empty; after the
-// other results it has been discarded.
+// every block (ClearStop at the start); the search for the first frame lets
+// events run and looks at the stop request too. On Converted (and Stopped
+// during the conversion) the file holds a complete WAV file; after
+// NoFrameHeader it is empty; after the other results it has been discarded.
 // EACMConvertor (the codec refuses the stream or its reset) and EInOutError
 // (a RIFF wrapper cut short) escape to the caller; before they do, the
 // source is closed, `wav` is discarded and a convertor activated here is

@@ -105,6 +105,7 @@ protected:
     void SetUp() override {
         ASSERT_EQ(rig.SetUp(std::make_unique<FakeSoundDevice>(audio)), SoundResult::Ok);
     }
+    void TearDown() override { EXPECT_FALSE(audio->stalled) << "the fake device saw the loop stall"; }
     PlayEnd Play(Window& w, FrameRange range) {
         return RunPlayLoop(rig.Output(), range, w.Callbacks(), result);
     }
