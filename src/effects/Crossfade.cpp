@@ -10,32 +10,46 @@
 namespace zirpel {
 namespace {
 
-// Mixes old frames 0 .. count - 1 with old frames n - d .. and writes frame
-// i to `dst(i)`. Reads only `in`, so every frame is read as it was.
-template <class L, class Dst>
-void MixFrames(const std::uint8_t* in, std::int64_t count, std::int64_t n, std::int64_t d,
-               Dst dst) {
-    const std::uint8_t* end = in + (n - d) * L::kFrameBytes;
-    for (std::int64_t i = 0; i < count; ++i) {
+// Mixes old frames i = first .. first + count - 1 with old frames n - d + i
+// into consecutive frames from `out`. Reads only `in`, so every frame is
+// read as it was before the command.
+template <class L>
+[[gnu::always_inline]] inline void Mix(const std::uint8_t* in, std::int64_t first, std::int64_t count,
+                                       std::int64_t n, std::int64_t d, std::uint8_t* out) {
+    const std::uint8_t* x = in + first * L::kFrameBytes;
+    const std::uint8_t* y = in + (n - d + first) * L::kFrameBytes;
+    for (std::int64_t i = first; i < first + count; ++i) {
         const Extended g = FadeGain(i, d);
         const Extended rest = 1.0L - g;
-        const std::uint8_t* x = in + i * L::kFrameBytes;
-        const std::uint8_t* y = end + i * L::kFrameBytes;
-        std::uint8_t* o = dst(i);
-        for (int c = 0; c < L::kChannels; ++c) {
-            const int off = c * L::kSampleBytes;
-            const std::int32_t a = L::Load(x + off), b = L::Load(y + off);
+        for (int c = 0; c < L::kChannels; ++c, x += L::kSampleBytes, y += L::kSampleBytes,
+                 out += L::kSampleBytes) {
+            const std::int32_t a = L::Load(x), b = L::Load(y);
             std::int32_t v;
             if constexpr (L::kIs16) {
-                v = ScaleSample16(a, g) + ScaleSample16(b, rest);
-                v = std::clamp(v, -32768, 32767);
+                v = std::clamp(ScaleSample16(a, g) + ScaleSample16(b, rest), -32768, 32767);
             } else {
                 // Both inputs 0 can come out as -1: stored as 0.
-                v = ScaleSample8(a, g) + ScaleSample8(b, rest) - 128;
-                v = std::clamp(v, 0, 255);
+                v = std::clamp(ScaleSample8(a, g) + ScaleSample8(b, rest) - 128, 0, 255);
             }
-            L::Store(o + off, v);
+            L::Store(out, v);
         }
+    }
+}
+
+ZIRPEL_TRUNCATING_LOOP
+void MixFrames(const ClipFormat& f, const std::uint8_t* in, std::int64_t first, std::int64_t count,
+               std::int64_t n, std::int64_t d, std::uint8_t* out) {
+    if (count <= 0) return;
+    if (f.is16Bit) {
+        if (f.stereo)
+            Mix<Layout<true, 2>>(in, first, count, n, d, out);
+        else
+            Mix<Layout<true, 1>>(in, first, count, n, d, out);
+    } else {
+        if (f.stereo)
+            Mix<Layout<false, 2>>(in, first, count, n, d, out);
+        else
+            Mix<Layout<false, 1>>(in, first, count, n, d, out);
     }
 }
 
@@ -68,21 +82,22 @@ EffectStatus Crossfade(ClipSpan in, Extended seconds, Clip& out) {
     result.format = in.format;
     std::uint8_t* dst = result.bytes.data();
 
-    // Old frame f lands at f - h, or at kept - h + f for f < h.
-    if (kept > h) std::memcpy(dst, in.data + h * p, static_cast<std::size_t>((kept - h) * p));
-    if (h > 0) std::memcpy(dst + (kept - h) * p, in.data, static_cast<std::size_t>(h * p));
+    // The mixing runs only when the fade is shorter than the clip's bytes.
+    // Old frames 0 .. mixed - 1 are mixed; later ones would be mixed and
+    // then dropped by the rotation, so they are not.
+    const std::int64_t mixed = d * p < in.size ? std::min(d, kept) : 0;
 
-    // The mixing runs only when the fade is shorter than the clip's bytes;
-    // frames from `kept` on would be mixed and then dropped, so they are not.
-    if (d * p < in.size) {
-        const std::int64_t count = std::min(d, kept);
-        WithLayout(in.format, [&](auto layout) {
-            using L = decltype(layout);
-            MixFrames<L>(in.data, count, n, d, [&](std::int64_t f) {
-                return dst + (f >= h ? f - h : kept - h + f) * p;
-            });
-        });
-    }
+    // Old frame f lands at f - h, or at kept - h + f for f < h. Frames that
+    // are mixed are written by the mixing only, the rest copied.
+    const std::int64_t copyFrom = std::max(h, mixed);
+    if (kept > copyFrom)
+        std::memcpy(dst + (copyFrom - h) * p, in.data + copyFrom * p,
+                    static_cast<std::size_t>((kept - copyFrom) * p));
+    if (h > mixed)
+        std::memcpy(dst + (kept - h + mixed) * p, in.data + mixed * p,
+                    static_cast<std::size_t>((h - mixed) * p));
+    MixFrames(in.format, in.data, 0, std::min(h, mixed), n, d, dst + (kept - h) * p);
+    MixFrames(in.format, in.data, h, mixed - h, n, d, dst);
     out = std::move(result);
     return EffectStatus::Done;
 }

@@ -8,24 +8,44 @@
 namespace zirpel {
 namespace {
 
-// Scales frames first .. last - 1; the gain of frame i is gainOf(i). Both
-// channels of a frame share one gain, computed once per frame.
-template <class GainOf>
-void ScaleFrames(MutableClipSpan clip, std::int64_t first, std::int64_t last, GainOf gainOf) {
-    if (first >= last) return;
-    WithLayout(clip.format, [&](auto layout) {
-        using L = decltype(layout);
-        std::uint8_t* p = clip.data + first * L::kFrameBytes;
-        for (std::int64_t i = first; i < last; ++i) {
-            const Extended g = gainOf(i);
-            for (int c = 0; c < L::kChannels; ++c, p += L::kSampleBytes) {
-                if constexpr (L::kIs16)
-                    L::Store(p, ScaleSample16(L::Load(p), g));
-                else
-                    L::Store(p, ScaleSample8(L::Load(p), g));
-            }
+// Scales `count` frames from p; the k-th by the gain (num + k * step) / d.
+// Both channels of a frame share one gain, computed once per frame.
+template <class L>
+[[gnu::always_inline]] inline void Ramp(std::uint8_t* p, std::int64_t count, std::int64_t num,
+                                        std::int64_t step, std::int64_t d) {
+    for (std::int64_t k = 0; k < count; ++k, num += step) {
+        const Extended g = FadeGain(num, d);
+        for (int c = 0; c < L::kChannels; ++c, p += L::kSampleBytes) {
+            if constexpr (L::kIs16)
+                L::Store(p, ScaleSample16(L::Load(p), g));
+            else
+                L::Store(p, ScaleSample8(L::Load(p), g));
         }
-    });
+    }
+}
+
+ZIRPEL_TRUNCATING_LOOP
+void RampFrames(const ClipFormat& f, std::uint8_t* p, std::int64_t count, std::int64_t num,
+                std::int64_t step, std::int64_t d) {
+    if (f.is16Bit) {
+        if (f.stereo)
+            Ramp<Layout<true, 2>>(p, count, num, step, d);
+        else
+            Ramp<Layout<true, 1>>(p, count, num, step, d);
+    } else {
+        if (f.stereo)
+            Ramp<Layout<false, 2>>(p, count, num, step, d);
+        else
+            Ramp<Layout<false, 1>>(p, count, num, step, d);
+    }
+}
+
+// Frames first .. last - 1; frame `first` gets num / d, each next one
+// (num + step) / d and so on.
+void ScaleFrames(MutableClipSpan clip, std::int64_t first, std::int64_t last, std::int64_t num,
+                 std::int64_t step, std::int64_t d) {
+    if (first >= last) return;
+    RampFrames(clip.format, clip.data + first * FrameBytes(clip.format), last - first, num, step, d);
 }
 
 }  // namespace
@@ -36,10 +56,10 @@ EffectStatus FadeIn(MutableClipSpan clip, const Selection& sel, Extended seconds
     const std::int32_t n = clip.frames();
     const EffectRange r = EffectFrames(sel, n, clip.format);
     const std::int64_t lo = r.lo;
-    // Positions lo .. lo + d, of which only those below hi (<= n) are frames
-    // of the range.
+    // Positions lo .. lo + d with gain (i - lo) / d, of which only those
+    // below hi (<= n) are frames of the range.
     const std::int64_t end = std::min<std::int64_t>(r.hi, lo + d + 1);
-    ScaleFrames(clip, lo, end, [&](std::int64_t i) { return FadeGain(i - lo, d); });
+    ScaleFrames(clip, lo, end, 0, +1, d);
     return EffectStatus::Done;
 }
 
@@ -49,11 +69,12 @@ EffectStatus FadeOut(MutableClipSpan clip, const Selection& sel, Extended second
     const std::int32_t n = clip.frames();
     const EffectRange r = EffectFrames(sel, n, clip.format);
     const std::int64_t hi = r.hi;
-    // Positions hi - d .. hi, of which those in lo .. n - 1 are frames; the
-    // gain follows the position, not how many were skipped.
+    // Positions hi - d .. hi with gain (hi - i) / d, of which those in
+    // lo .. n - 1 are frames; the gain follows the position, not how many
+    // positions were skipped.
     const std::int64_t first = std::max<std::int64_t>(r.lo, hi - d);
     const std::int64_t end = std::min<std::int64_t>(hi + 1, n);
-    ScaleFrames(clip, first, end, [&](std::int64_t i) { return FadeGain(hi - i, d); });
+    ScaleFrames(clip, first, end, hi - first, -1, d);
     return EffectStatus::Done;
 }
 

@@ -6,7 +6,9 @@
 // type that knows it at compile time.
 #pragma once
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 #include "clip/ClipFormat.h"
 #include "clip/LittleEndian.h"
@@ -21,17 +23,29 @@ struct Layout {
     static constexpr int kFrameBytes = Channels * kSampleBytes;
 
     // The raw value of one sample: signed 16-bit, or the unsigned byte.
+    // On a little-endian host a 16-bit sample is copied as it is stored,
+    // which lets the compiler work on several samples at once; elsewhere
+    // its bytes are assembled.
     static std::int32_t Load(const std::uint8_t* p) {
-        if constexpr (Is16)
-            return GetSample16(p);
-        else
+        if constexpr (!Is16) {
             return *p;
+        } else if constexpr (std::endian::native == std::endian::little) {
+            std::int16_t s;
+            std::memcpy(&s, p, 2);
+            return s;
+        } else {
+            return GetSample16(p);
+        }
     }
     static void Store(std::uint8_t* p, std::int32_t v) {
-        if constexpr (Is16)
-            PutSample16(p, static_cast<std::int16_t>(v));
-        else
+        if constexpr (!Is16) {
             *p = static_cast<std::uint8_t>(v);
+        } else if constexpr (std::endian::native == std::endian::little) {
+            const auto s = static_cast<std::int16_t>(v);
+            std::memcpy(p, &s, 2);
+        } else {
+            PutSample16(p, static_cast<std::int16_t>(v));
+        }
     }
 };
 

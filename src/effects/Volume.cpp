@@ -4,8 +4,8 @@
 #include <array>
 #include <cstdlib>
 
-#include "clip/LittleEndian.h"
 #include "clip/Samples.h"
+#include "effects/FrameLayout.h"
 
 namespace zirpel {
 namespace {
@@ -37,7 +37,9 @@ void ScaleRange(MutableClipSpan clip, const Selection& sel, std::int64_t num, st
         std::array<std::uint16_t, 65536> table;
         for (std::int32_t s = -32768; s <= 32767; ++s)
             table[static_cast<std::uint16_t>(s)] = static_cast<std::uint16_t>(Clamp16(s * num / den));
-        for (std::uint8_t* p = bytes.begin; p < bytes.end; p += 2) PutLE16(p, table[GetLE16(p)]);
+        using L = Layout<true, 1>;
+        for (std::uint8_t* p = bytes.begin; p < bytes.end; p += 2)
+            L::Store(p, static_cast<std::int16_t>(table[static_cast<std::uint16_t>(L::Load(p))]));
     } else {
         std::array<std::uint8_t, 256> table;
         for (std::int32_t b = 0; b < 256; ++b) table[b] = Clamp8Offset((b - 128) * num / den);
@@ -49,7 +51,7 @@ std::int32_t Peak(const ByteSpan& bytes, bool is16) {
     std::int32_t peak = 1;
     if (is16) {
         for (const std::uint8_t* p = bytes.begin; p < bytes.end; p += 2)
-            peak = std::max(peak, std::abs(std::int32_t{GetSample16(p)}));
+            peak = std::max(peak, std::abs(Layout<true, 1>::Load(p)));
     } else {
         for (const std::uint8_t* p = bytes.begin; p < bytes.end; ++p)
             peak = std::max(peak, std::abs(std::int32_t{*p} - 128));
