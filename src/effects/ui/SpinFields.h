@@ -20,13 +20,13 @@ class TextSpinField : public QAbstractSpinBox {
 public:
     explicit TextSpinField(QWidget* parent);
 
-    void SetText(const QString& text);
     // Rewrites the text so that it reads as a value in the field's range.
     void Normalize();
 
     void stepBy(int steps) override;
 
 protected:
+    void SetText(const QString& text);
     StepEnabled stepEnabled() const override;
     QValidator::State validate(QString& input, int& pos) const override;
     void focusOutEvent(QFocusEvent* event) override;
@@ -45,6 +45,8 @@ class TimeSpinField : public TextSpinField {
     Q_OBJECT
 public:
     explicit TimeSpinField(QWidget* parent) : TextSpinField(parent) {}
+    // Writes a text as it stands (the commands' presets "2,00", "0,50").
+    using TextSpinField::SetText;
     // The text as the commands read it: parsed at extended precision and held in range.
     zirpel::Extended Value() const;
 
