@@ -1,5 +1,6 @@
 #include "cdrom/TrackImport.h"
 
+#include <algorithm>
 #include <memory>
 #include <new>
 #include <utility>
@@ -13,9 +14,6 @@
 namespace zirpel {
 
 namespace {
-
-// The largest rip buffer: whole requests within the clip's size field.
-constexpr std::int64_t kMaxRipBytes = kMaxClipBytes / kReadBytes * kReadBytes;
 
 // Opens the transport for `drive`, logging why when it cannot be used.
 std::unique_ptr<CdTransport> OpenTransport(CdPlatform& platform, const CdDriveTable& drives,
@@ -44,10 +42,14 @@ std::unique_ptr<CdTransport> OpenTransport(CdPlatform& platform, const CdDriveTa
 
 }  // namespace
 
-std::int64_t RipReserveBytes(std::int64_t start, std::int64_t end) {
+std::int64_t MaxRipBytes(std::int64_t maxClipBytes) {
+    return std::clamp<std::int64_t>(maxClipBytes, 0, kMaxClipBytes) / kReadBytes * kReadBytes;
+}
+
+std::int64_t RipReserveBytes(std::int64_t start, std::int64_t end, std::int64_t maxRipBytes) {
     if (end <= start) return 0;
     const std::int64_t requests = (end - start + kSectorsPerRead - 1) / kSectorsPerRead;
-    return requests > kMaxRipBytes / kReadBytes ? kMaxRipBytes : requests * kReadBytes;
+    return requests > maxRipBytes / kReadBytes ? maxRipBytes : requests * kReadBytes;
 }
 
 TrackImportResult RunTrackImport(CdPlatform& platform, const TrackImportRequest& request,
@@ -86,9 +88,10 @@ TrackImportResult RunTrackImport(CdPlatform& platform, const TrackImportRequest&
 
     log(RipStartLine());
     transport->PrepareRead();
+    const std::int64_t maxRip = MaxRipBytes(request.maxClipBytes);
     std::vector<std::uint8_t> rip;
     try {
-        rip.reserve(static_cast<std::size_t>(RipReserveBytes(start, end)));
+        rip.reserve(static_cast<std::size_t>(RipReserveBytes(start, end, maxRip)));
     } catch (const std::bad_alloc&) {
         // Read anyway: the buffer then grows as the data arrives.
     }
@@ -97,7 +100,7 @@ TrackImportResult RunTrackImport(CdPlatform& platform, const TrackImportRequest&
     bool tooManyFailures = false;
     while (!tooManyFailures && !task.StopRequested() && start < end) {
         if (!task.Pump()) return {TrackImportEnd::OwnerGone, std::nullopt};
-        if (static_cast<std::int64_t>(rip.size()) + kReadBytes > kMaxRipBytes) {
+        if (static_cast<std::int64_t>(rip.size()) + kReadBytes > maxRip) {
             log(RipTooLongLine());
             break;
         }

@@ -22,6 +22,9 @@ struct TrackImportRequest {
     int selectedDrive = -1;        // the drive list's selected index (-1: none)
     std::int32_t trackNumber = 1;  // position in the TOC, 1 = first entry
     bool karaoke = false;
+    // The largest clip the run may build: the clip's 32-bit size field
+    // (tests make it smaller). The read loop stops before passing it.
+    std::int64_t maxClipBytes = kMaxClipBytes;
 };
 
 struct TrackImportHooks {
@@ -55,8 +58,10 @@ inline constexpr int kMaxFailedReadsInRow = 10;
 TrackImportResult RunTrackImport(CdPlatform& platform, const TrackImportRequest& request,
                                  TrackTable& table, LongTask& task, const TrackImportHooks& hooks);
 
+// The largest rip of whole 23520-byte requests within `maxClipBytes`.
+std::int64_t MaxRipBytes(std::int64_t maxClipBytes);
 // Bytes to reserve for a track of sectors [start, end): whole requests of
-// 10 sectors, no more than the largest clip made of whole requests.
-std::int64_t RipReserveBytes(std::int64_t start, std::int64_t end);
+// 10 sectors, no more than `maxRipBytes`.
+std::int64_t RipReserveBytes(std::int64_t start, std::int64_t end, std::int64_t maxRipBytes);
 
 }  // namespace zirpel
