@@ -59,7 +59,8 @@ void FindAspiDrives(CdPlatform& platform, CdDriveTable& table, const CdLog& log)
             const auto ha = static_cast<std::uint8_t>(h);
             const auto target = static_cast<std::uint8_t>(t);
             std::uint8_t type = 0;
-            if (layer.GetDeviceType(ha, target, 0, type) != kSrbCompleted || type != kCdRomDeviceType)
+            if (layer.GetDeviceType(ha, target, 0, type) != kSrbCompleted ||
+                type != kCdRomDeviceType)
                 continue;
             TCDDriveInfo drive;
             drive.HaId = ha;

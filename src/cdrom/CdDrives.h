@@ -23,11 +23,11 @@ inline constexpr const char* kUnnamedDrive = "CD-DRIVE";
 
 // One found drive.
 struct TCDDriveInfo {
-    std::string DeviceName;  // SPTI: the block device ("sr0"); not used with ASPI
-    std::uint8_t HaId = 0;   // ASPI: host adapter number
-    std::uint8_t Target = 0; // ASPI: target id 0..15
-    std::uint8_t Lun = 0;    // ASPI: logical unit, always 0
-    std::string Name;        // product identification (16 bytes as sent) or "CD-DRIVE"
+    std::string DeviceName;   // SPTI: the block device ("sr0"); not used with ASPI
+    std::uint8_t HaId = 0;    // ASPI: host adapter number
+    std::uint8_t Target = 0;  // ASPI: target id 0..15
+    std::uint8_t Lun = 0;     // ASPI: logical unit, always 0
+    std::string Name;         // product identification (16 bytes as sent) or "CD-DRIVE"
 };
 
 // The drives found, in the order found, and the transport for all commands.

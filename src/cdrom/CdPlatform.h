@@ -55,7 +55,9 @@ public:
 
     bool valid() const { return fd_ >= 0; }
     int fd() const { return fd_; }
-    int Ioctl(unsigned long request, void* arg) const { return platform_->Ioctl(fd_, request, arg); }
+    int Ioctl(unsigned long request, void* arg) const {
+        return platform_->Ioctl(fd_, request, arg);
+    }
     void Reset() {
         if (fd_ >= 0) platform_->Close(fd_);
         fd_ = -1;

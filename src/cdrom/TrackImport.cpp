@@ -56,7 +56,8 @@ TrackImportResult RunTrackImport(CdPlatform& platform, const TrackImportRequest&
                                  TrackTable& table, LongTask& task, const TrackImportHooks& hooks) {
     const CdLog& log = hooks.log;
     task.ClearStop();
-    const TCDDriveInfo* drive = request.drives ? request.drives->At(request.selectedDrive) : nullptr;
+    const TCDDriveInfo* drive =
+        request.drives ? request.drives->At(request.selectedDrive) : nullptr;
     if (drive == nullptr) {
         log(NoDriveLine());
         return {TrackImportEnd::NoDrive, std::nullopt};

@@ -34,11 +34,11 @@ struct TrackImportHooks {
 };
 
 enum class TrackImportEnd {
-    Finished,         // the read loop ran (maybe reading nothing); "Ripping beendet..." logged
-    NoDrive,          // no drive in the list or none selected
-    NoTransport,      // the device or the ASPI layer could not be used
-    InvalidTrack,     // the TOC has no such track
-    OwnerGone,        // the window went away during the run: nothing more was touched
+    Finished,      // the read loop ran (maybe reading nothing); "Ripping beendet..." logged
+    NoDrive,       // no drive in the list or none selected
+    NoTransport,   // the device or the ASPI layer could not be used
+    InvalidTrack,  // the TOC has no such track
+    OwnerGone,     // the window went away during the run: nothing more was touched
 };
 
 struct TrackImportResult {

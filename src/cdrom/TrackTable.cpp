@@ -29,14 +29,18 @@ void ParseToc(const std::uint8_t* reply, std::size_t replySize, TrackTable& tabl
     }
     const int first = reply[2];
     const int last = reply[3];
-    const std::int64_t inReply = static_cast<std::int64_t>((replySize - kTocHeaderBytes) / kDescriptorBytes);
+    const std::int64_t inReply =
+        static_cast<std::int64_t>((replySize - kTocHeaderBytes) / kDescriptorBytes);
     const std::int64_t wanted = last - first + 2;
-    const std::int64_t read = std::clamp<std::int64_t>(wanted, 0, std::min<std::int64_t>(inReply, kMaxTocEntries));
+    const std::int64_t read =
+        std::clamp<std::int64_t>(wanted, 0, std::min<std::int64_t>(inReply, kMaxTocEntries));
     for (std::int64_t i = 0; i < read; ++i) {
-        const std::uint8_t* d = reply + kTocHeaderBytes + kDescriptorBytes * static_cast<std::size_t>(i);
+        const std::uint8_t* d =
+            reply + kTocHeaderBytes + kDescriptorBytes * static_cast<std::size_t>(i);
         table.FTrackStarts[static_cast<std::size_t>(i + 1)] = GetBE32(d + 4);
     }
-    table.FTrackCount = static_cast<std::int32_t>(std::clamp<std::int64_t>(last - first + 1, 0, std::max<std::int64_t>(read - 1, 0)));
+    table.FTrackCount = static_cast<std::int32_t>(
+        std::clamp<std::int64_t>(last - first + 1, 0, std::max<std::int64_t>(read - 1, 0)));
 }
 
 std::string ChangeSecText(const TrackTable& table, std::int64_t position) {

@@ -5,10 +5,22 @@
 namespace zirpel {
 
 const std::array<const char*, kSenseKeyCount> kSenseKeyNames = {
-    "No Additional Sense", "Recovered Error", "Not Ready",       "Medium Error",
-    "Hardware Error",      "Illegal Request", "Unit Attention",  "Data Protect",
-    "Blank Check",         "Vendor Unique",   "Copy Aborted",    "Aborted Command",
-    "Equal",               "Volume Overflow", "Miscompare",      "Reserved",
+    "No Additional Sense",
+    "Recovered Error",
+    "Not Ready",
+    "Medium Error",
+    "Hardware Error",
+    "Illegal Request",
+    "Unit Attention",
+    "Data Protect",
+    "Blank Check",
+    "Vendor Unique",
+    "Copy Aborted",
+    "Aborted Command",
+    "Equal",
+    "Volume Overflow",
+    "Miscompare",
+    "Reserved",
 };
 
 // The descriptions of the published SCSI-2/MMC additional sense code list.

@@ -25,7 +25,7 @@ class QSpinBox;
 namespace zirpel {
 class CdPlatform;
 struct Clip;
-}
+}  // namespace zirpel
 
 class TMusikCDForm : public QDialog {
     Q_OBJECT
@@ -37,7 +37,8 @@ public:
     // set) and the discovery's table with its transport choice. The dialog
     // keeps a copy of the table and a share of the platform, so a run can
     // finish closing its device even if the dialog goes away meanwhile.
-    void SetCdAccess(std::shared_ptr<zirpel::CdPlatform> platform, const zirpel::CdDriveTable& drives);
+    void SetCdAccess(std::shared_ptr<zirpel::CdPlatform> platform,
+                     const zirpel::CdDriveTable& drives);
     // Replaces the drive list's items and selects the first, if any.
     void SetDriveItems(const std::vector<std::string>& items);
     // Adds one line (UTF-8) to the log.
