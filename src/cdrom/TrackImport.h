@@ -27,6 +27,7 @@ struct TrackImportRequest {
     std::int64_t maxClipBytes = kMaxClipBytes;
 };
 
+// Both members must be set.
 struct TrackImportHooks {
     CdLog log;
     // Shows a sector position (the dialog sets its label to ChangeSecText).
