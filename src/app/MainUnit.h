@@ -14,16 +14,19 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/Services.h"
+#include "cdrom/CdDrives.h"
 #include "clip/Clip.h"
 #include "clip/Extended.h"
 #include "clip/Notice.h"
 #include "clip/Selection.h"
 #include "codec/ACMConvertor.h"
 #include "codec/FormatBlock.h"
+#include "effects/EffectStatus.h"
 #include "playback/SoundBuffer.h"
 
 class QAction;
@@ -144,6 +147,20 @@ public:
     // playback
     void PlayBtnClick();
     void StopBTNClick();
+    // effects and the format change
+    void Echo1Click();
+    void Weicheinblenden1Click();
+    void Weichausblenden1Click();
+    void EndeaufAnfangberblenden1Click();
+    void MaximaleLautstrke1Click();
+    void Lauter101Click();
+    void Leiser101Click();
+    void Rckwrts1Click();
+    void Schneller101Click();
+    void Langsamer101Click();
+    void ChangeFormatClick();
+    // audio CD
+    void MusikCDBtnClick();
 
     // Opens `fileName` as "Öffnen..." does after its dialog (messages included).
     void OpenFile(const std::string& fileName);
@@ -192,6 +209,13 @@ private:
     void FormDestroy();
     void UpdateScrollRange();
 
+    // The effects' common steps: the time dialog with its preset (nothing
+    // on cancel), and what follows an effect that changed samples in place
+    // or built a new clip.
+    std::optional<zirpel::Extended> AskEffectTime(const char* preset);
+    void FinishInPlaceEffect(zirpel::EffectStatus status);
+    void FinishNewClipEffect(zirpel::EffectStatus status, zirpel::Clip clip);
+
     template <typename Sender, typename Signal>
     void Wire(Sender* sender, Signal signal, void (TMainForm::*handler)());
     QAction* AddMenuCommand(QMenu* menu, const QString& caption, void (TMainForm::*handler)());
@@ -218,6 +242,10 @@ public:
     std::int32_t FMP3FormatCount = 0;
     // The MP3 import's stream convertor.
     zirpel::TACMConvertor mp3wav{*FServices.codecs};
+
+    // --- CD state ---
+    bool FCDDrivesSearched = false;  // the drives were searched in this run
+    zirpel::CdDriveTable FCDDrives;  // FUseSPTI, FCDDriveCount and the 32 entries
 
 private:
     // --- playback state ---

@@ -38,7 +38,7 @@ const char* const kBitRates[] = {"8",  "16", "24",  "32",  "40",  "48",  "56",
 // programming error caught at once.
 MainFormServices Checked(MainFormServices s) {
     if (!s.dialogs || !s.execDialog || !s.encoder || !s.codecs || !s.openSoundDevice ||
-        !s.quitApplication || !s.tempFolder || s.programFolder.empty())
+        !s.quitApplication || !s.tempFolder || s.programFolder.empty() || !s.cdPlatform)
         throw std::invalid_argument("TMainForm: a platform service is missing");
     return s;
 }
@@ -192,9 +192,8 @@ void TMainForm::BuildControls() {
     // The bitmap follows the widget's size; a resize redraws it at the new
     // size without touching the scroll range.
     connect(PaintBox1, &TPaintBox::resized, this, [this] { RunCommand([this] { PaintBox1Paint(); }); });
-    // Commands that arrive with later subsystems stay visible but inactive.
-    MusikCDBtn->setEnabled(false);
-    ChangeFormat->setEnabled(false);
+    Wire(MusikCDBtn, &QPushButton::clicked, &TMainForm::MusikCDBtnClick);
+    Wire(ChangeFormat, &QPushButton::clicked, &TMainForm::ChangeFormatClick);
 }
 
 void TMainForm::BuildMenu() {
@@ -204,6 +203,8 @@ void TMainForm::BuildMenu() {
     AddMenuCommand(MenuDatei, QString::fromUtf8("Speichern..."), &TMainForm::SaveBtnClick);
     AddMenuCommand(MenuDatei, QString::fromUtf8("Als kleiner Zirpel Speichern..."),
                    &TMainForm::SaveSmallBtnClick);
+    MenuDatei->addSeparator();
+    AddMenuCommand(MenuDatei, QString::fromUtf8("Von Musik-CD einlesen..."), &TMainForm::MusikCDBtnClick);
     MenuDatei->addSeparator();
     AddMenuCommand(MenuDatei, QString::fromUtf8("Beenden"), &TMainForm::Beenden1Click);
 
@@ -215,6 +216,9 @@ void TMainForm::BuildMenu() {
     MenuBearbeiten->addSeparator();
     AddMenuCommand(MenuBearbeiten, QString::fromUtf8("Nichts auswählen"),
                    &TMainForm::SelectNothingBtnClick);
+    MenuBearbeiten->addSeparator();
+    AddMenuCommand(MenuBearbeiten, QString::fromUtf8("Sampleformat ändern..."),
+                   &TMainForm::ChangeFormatClick);
 
     MenuAnsicht = bar->addMenu(QString::fromUtf8("Ansicht"));
     AddMenuCommand(MenuAnsicht, QString::fromUtf8("Ganze Datei"), &TMainForm::ZoomOutFullClick);
@@ -223,6 +227,24 @@ void TMainForm::BuildMenu() {
     MenuAnsicht->addSeparator();
     AddMenuCommand(MenuAnsicht, QString::fromUtf8("Kleiner"), &TMainForm::ZoomKleinerBtnClick);
     AddMenuCommand(MenuAnsicht, QString::fromUtf8("Größer"), &TMainForm::ZoomGroesserBtnClick);
+
+    MenuEffekte = bar->addMenu(QString::fromUtf8("Effekte"));
+    // Opening the menu is the title's own click: it scrolls the view back.
+    Wire(MenuEffekte, &QMenu::aboutToShow, &TMainForm::BackBtnClick);
+    AddMenuCommand(MenuEffekte, QString::fromUtf8("Echo..."), &TMainForm::Echo1Click);
+    AddMenuCommand(MenuEffekte, QString::fromUtf8("Weich einblenden"), &TMainForm::Weicheinblenden1Click);
+    AddMenuCommand(MenuEffekte, QString::fromUtf8("Weich ausblenden"), &TMainForm::Weichausblenden1Click);
+    AddMenuCommand(MenuEffekte, QString::fromUtf8("Ende auf Anfang überblenden"),
+                   &TMainForm::EndeaufAnfangberblenden1Click);
+    MenuEffekte->addSeparator();
+    AddMenuCommand(MenuEffekte, QString::fromUtf8("Maximale Lautstärke"), &TMainForm::MaximaleLautstrke1Click);
+    AddMenuCommand(MenuEffekte, QString::fromUtf8("Lauter 10%"), &TMainForm::Lauter101Click);
+    AddMenuCommand(MenuEffekte, QString::fromUtf8("Leiser 10%"), &TMainForm::Leiser101Click);
+    MenuEffekte->addSeparator();
+    AddMenuCommand(MenuEffekte, QString::fromUtf8("Rückwärts"), &TMainForm::Rckwrts1Click);
+    MenuEffekte->addSeparator();
+    AddMenuCommand(MenuEffekte, QString::fromUtf8("Schneller 10%"), &TMainForm::Schneller101Click);
+    AddMenuCommand(MenuEffekte, QString::fromUtf8("Langsamer 10%"), &TMainForm::Langsamer101Click);
 
     MenuHilfe = bar->addMenu(QString::fromUtf8("Hilfe"));
     AddMenuCommand(MenuHilfe, QString::fromUtf8("Über das Programm..."),

@@ -9,6 +9,7 @@
 
 #include "app/QtDialogs.h"
 #include "app/Services.h"
+#include "cdrom/LinuxCdPlatform.h"
 #include "codec/Acm.h"
 #include "export/LameEncoder.h"
 #include "playback/SdlSoundDevice.h"
@@ -46,5 +47,6 @@ MainFormServices RealServices::Complete(MainFormServices s) {
     if (!s.quitApplication) s.quitApplication = EndOnceRunning;
     if (!s.tempFolder) s.tempFolder = [] { return QDir::tempPath().toStdString(); };
     if (s.programFolder.empty()) s.programFolder = QCoreApplication::applicationDirPath().toStdString();
+    if (!s.cdPlatform) s.cdPlatform = std::make_shared<zirpel::LinuxCdPlatform>();
     return s;
 }

@@ -14,6 +14,7 @@
 
 class QDialog;
 namespace zirpel {
+class CdPlatform;
 class Mp3Encoder;
 namespace acm {
 class AcmRegistry;
@@ -38,6 +39,8 @@ struct MainFormServices {
     std::function<std::string()> tempFolder;
     // Initial folder of the file dialogs: the program's own folder.
     std::string programFolder;
+    // How the CD import reaches the drives.
+    std::shared_ptr<zirpel::CdPlatform> cdPlatform;
 };
 
 class RealServices {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "cdrom/CdDrives.h"
+#include "clip/Clip.h"
 #include "cdrom/TrackTable.h"
 
 class QCheckBox;
@@ -24,7 +25,6 @@ class QPushButton;
 class QSpinBox;
 namespace zirpel {
 class CdPlatform;
-struct Clip;
 }  // namespace zirpel
 
 class TMusikCDForm : public QDialog {
@@ -44,7 +44,6 @@ public:
     // Adds one line (UTF-8) to the log.
     void AppendLog(const std::string& line);
     // The clip of the last run, once; empty when nothing was read.
-    // (Callers include clip/Clip.h.)
     std::optional<zirpel::Clip> TakeRippedClip();
     bool IsRunning() const { return FRunning; }
 

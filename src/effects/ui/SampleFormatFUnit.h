@@ -7,12 +7,8 @@
 
 #include <cstdint>
 
-// Declared only: Qt's generated code for all windows is compiled in one
-// unit, and this header keeps out of the clip types' definitions there.
-namespace zirpel {
-struct ClipFormat;
-struct FormatChangeSettings;
-}  // namespace zirpel
+#include "clip/ClipFormat.h"
+#include "effects/FormatChange.h"
 
 class QCheckBox;
 class QLabel;
@@ -31,7 +27,7 @@ public:
     void SetRate(std::int64_t rate);
     // The rate in `SamplesEd`, held in range (a non-number is 1).
     std::int32_t Rate() const;
-    // The chosen format (include effects/FormatChange.h to call this).
+    // The chosen format.
     zirpel::FormatChangeSettings Settings() const;
 
     // Presets: set the field only; the dialog stays open.

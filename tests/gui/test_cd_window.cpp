@@ -1,0 +1,95 @@
+// "Von Musik-CD einlesen..." on the real main window with a simulated drive:
+// the search runs once per program run and fills the dialog, a ripped track
+// becomes the clip drawn whole and saves as WAV with the disc's bytes, and a
+// run that reads nothing leaves the clip as it was.
+#include <QComboBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+
+#include <fstream>
+#include <iterator>
+
+#include "GuiFixture.h"
+#include "cdrom/SimulatedCd.h"
+#include "cdrom/ui/MusikCDFUnit.h"
+#include "view/ui/PaintBox.h"
+#include "wave/WaveFile.h"
+
+using zirpel::testing::SimDevice;
+using zirpel::testing::SimulatedCdPlatform;
+
+namespace {
+
+class CdWindowTest : public MainFormTest {
+protected:
+    std::shared_ptr<SimulatedCdPlatform> sim = [] {
+        auto p = std::make_shared<SimulatedCdPlatform>();
+        SimDevice d;
+        d.name = "sr0";
+        d.starts = {0, 20, 60, 75 * 60};  // track 2 is 40 sectors
+        p->devices = {d};
+        return p;
+    }();
+    int track = 2;
+
+    void AddServices(MainFormServices& s) override { s.cdPlatform = sim; }
+    void SetUp() override {
+        MainFormTest::SetUp();
+        // The dialog's OK, as the user would press it once it is shown.
+        dialogAction = [this](QDialog& d) {
+            auto* cd = qobject_cast<TMusikCDForm*>(&d);
+            if (!cd) return int(QDialog::Rejected);
+            cd->STrackEd->setValue(track);
+            QTest::mouseClick(cd->BitBtnXP1, Qt::LeftButton);
+            return cd->result();
+        };
+    }
+    QString Log() const { return form->MusikCDForm->Memo1->toPlainText(); }
+};
+
+}  // namespace
+
+TEST_F(CdWindowTest, RippedTrackBecomesTheClipAndSavesAsWave) {
+    form->ReplaceClip({std::vector<std::uint8_t>(400, 1), {8000, false, false}});
+    form->FSelAnchor = 3;
+    QTest::mouseClick(form->MusikCDBtn, Qt::LeftButton);
+
+    EXPECT_EQ(form->MusikCDForm->DriveBox->currentText(), QStringLiteral("sr0: SIMULATED CD    "));
+    EXPECT_TRUE(Log().contains(QStringLiteral("Ripping beendet...")));
+    ASSERT_EQ(form->FSampleSize, 4 * 23520);  // 40 sectors in four requests
+    EXPECT_EQ(form->ClipFormat(), (zirpel::ClipFormat{44100, true, true}));
+    EXPECT_EQ(form->FSelAnchor, 0);
+    EXPECT_EQ(form->ZoomFactor(), form->SampleIndexCount() / form->PaintBox1->width());
+    // The first frame holds its sector number: the track starts at sector 20.
+    EXPECT_EQ(zirpel::testing::SectorOfFrame(form->FSampleData.data()), 20u);
+
+    dialogs.saveAnswers.push_back(zirpel::FileChoice{TempPath("track"), 2});
+    form->RunCommand([this] { form->SaveBtnClick(); });
+    const zirpel::WaveRead saved = zirpel::ReadWaveFile(TempPath("track.wav"));
+    ASSERT_TRUE(saved.ok());
+    EXPECT_EQ(saved.clip.bytes, form->FSampleData);
+
+    // A second opening uses the list found first: no new search.
+    const int opensBefore = sim->opens;
+    const auto logLines = Log().count(QLatin1Char('\n'));
+    track = 9;  // no such track: nothing is read, the clip stays
+    const auto before = form->FSampleData;
+    QTest::mouseClick(form->MusikCDBtn, Qt::LeftButton);
+    EXPECT_EQ(form->FSampleData, before);
+    EXPECT_TRUE(Log().endsWith(QStringLiteral("Ungültige Track-Nummer...")));
+    EXPECT_EQ(sim->opens, opensBefore + 1);  // the run's own open only
+    EXPECT_GT(Log().count(QLatin1Char('\n')), logLines);
+    EXPECT_TRUE(dialogs.messages.empty());  // the CD import never shows a box
+}
+
+TEST_F(CdWindowTest, NoDriveFoundLogsAndKeepsTheClip) {
+    sim->devices.clear();
+    form->ReplaceClip({std::vector<std::uint8_t>(400, 1), {8000, false, false}});
+    QTest::mouseClick(form->MusikCDBtn, Qt::LeftButton);
+    EXPECT_EQ(form->MusikCDForm->DriveBox->count(), 0);
+    EXPECT_TRUE(Log().contains(QStringLiteral("Kein CD-Laufwerk gefunden...")));
+    EXPECT_EQ(form->FSampleSize, 400);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
