@@ -199,6 +199,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // A WAV or MP3 file dropped on the window is opened as "Öffnen..." would.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void BuildControls();

@@ -6,6 +6,11 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDialog>
@@ -56,6 +61,7 @@ TMainForm::TMainForm(MainFormServices services, QWidget* parent)
     setWindowTitle(QString::fromUtf8("Quorbel Zirpel-Editor 1.0"));
     setWindowIcon(ZirpelIcon());
     setGeometry(228, 193, 696, 480);
+    setAcceptDrops(true);
     // The captions were laid out for a small 8-point face.
     QFont small = font();
     small.setPointSize(8);
@@ -295,6 +301,31 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     }
     FormClose();
     event->accept();
+}
+
+namespace {
+
+// The one local WAV or MP3 file a drag carries, or an empty string.
+QString DroppedAudioFile(const QMimeData* data) {
+    if (!data || !data->hasUrls() || data->urls().size() != 1) return {};
+    const QUrl url = data->urls().first();
+    if (!url.isLocalFile()) return {};
+    const QString path = url.toLocalFile();
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    return suffix == QLatin1String("wav") || suffix == QLatin1String("mp3") ? path : QString();
+}
+
+}  // namespace
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DroppedAudioFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TMainForm::dropEvent(QDropEvent* event) {
+    const QString path = DroppedAudioFile(event->mimeData());
+    if (path.isEmpty()) return;
+    event->acceptProposedAction();
+    RunCommand([this, &path] { OpenFile(path.toStdString()); });
 }
 
 void TMainForm::Beenden1Click() { close(); }

@@ -1,12 +1,16 @@
-// Program start: the application object, the German translations of Qt's own
-// dialogs, the platform services, the windows in their order, and the
-// message loop.
+// Program start: the application object, the command line, the German
+// translations of Qt's own dialogs, the platform services, the windows in
+// their order, the file named on the command line, and the message loop.
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QTimer>
 #include <QTranslator>
 
+#include <cstdio>
+
 #include "app/AppIcon.h"
+#include "app/EditorArguments.h"
 #include "app/MainUnit.h"
 #include "app/Services.h"
 #include "app/TerminationSignals.h"
@@ -15,8 +19,25 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zirpel-Editor"));
+    QApplication::setApplicationVersion(QStringLiteral("1.0"));
     QApplication::setWindowIcon(ZirpelIcon());
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+
+    const EditorArguments args = ParseEditorArguments(QApplication::arguments().mid(1));
+    switch (args.action) {
+        case EditorArguments::Action::Help:
+            std::fputs(EditorHelpText().toUtf8().constData(), stdout);
+            return 0;
+        case EditorArguments::Action::Version:
+            std::fputs(EditorVersionText().toUtf8().constData(), stdout);
+            return 0;
+        case EditorArguments::Action::Error:
+            std::fprintf(stderr, "zirpel-editor: %s\n%s", args.error.toUtf8().constData(),
+                         "Mehr mit: zirpel-editor --help\n");
+            return 1;
+        case EditorArguments::Action::Run:
+            break;
+    }
 
     QTranslator qtTranslator;
     if (qtTranslator.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
@@ -27,6 +48,13 @@ int main(int argc, char** argv) {
     auto mainForm = CreateZirpelWindows(real.Complete());
     TerminationSignals termination([form = mainForm.get()] { form->Terminate(); });
     mainForm->show();
+    if (!args.file.isEmpty()) {
+        // Once the window is up, so the import's progress and any message
+        // appear over it.
+        QTimer::singleShot(0, mainForm.get(), [form = mainForm.get(), file = args.file] {
+            form->RunCommand([form, &file] { form->OpenFile(file.toStdString()); });
+        });
+    }
     const int rc = QApplication::exec();
     mainForm.reset();
     return rc;

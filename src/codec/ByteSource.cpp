@@ -1,6 +1,7 @@
 #include "codec/ByteSource.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include <fcntl.h>
@@ -63,6 +64,19 @@ bool FileByteSource::fill(std::uint64_t position) {
     return windowLength_ > 0;
 }
 
+std::uint64_t FileByteSource::HoleBytesAt(std::uint64_t position, std::uint64_t limit) const {
+    const off_t data = ::lseek(::fileno(file_), static_cast<off_t>(position), SEEK_DATA);
+    std::uint64_t holeEnd = 0;
+    if (data >= 0)
+        holeEnd = static_cast<std::uint64_t>(data);
+    else if (errno == ENXIO)
+        holeEnd = size_;  // no data after `position`: a hole up to the end
+    else
+        return 0;  // the file system cannot tell: read normally
+    if (holeEnd <= position) return 0;
+    return std::min({holeEnd - position, limit, size_ - position});
+}
+
 std::size_t FileByteSource::read(void* buffer, std::size_t n) {
     auto* out = static_cast<std::uint8_t*>(buffer);
     std::size_t done = 0;
@@ -70,6 +84,15 @@ std::size_t FileByteSource::read(void* buffer, std::size_t n) {
         if (pos_ < windowStart_ || pos_ >= windowStart_ + windowLength_) {
             // Large reads bypass the window.
             if (n - done >= window_.size()) {
+                // A hole of a sparse file reads as zeros: fill them here
+                // instead of having the kernel make zero pages to copy.
+                const std::uint64_t zeros = HoleBytesAt(pos_, n - done);
+                if (zeros > 0) {
+                    std::memset(out + done, 0, static_cast<std::size_t>(zeros));
+                    done += static_cast<std::size_t>(zeros);
+                    pos_ += zeros;
+                    continue;
+                }
                 if (fseeko(file_, static_cast<off_t>(pos_), SEEK_SET) != 0) break;
                 const std::size_t got = std::fread(out + done, 1, n - done, file_);
                 done += got;

@@ -54,6 +54,9 @@ public:
 private:
     FileByteSource(std::FILE* f, std::uint64_t size);
     bool fill(std::uint64_t position);
+    // Bytes of a hole (sparse region) from `position`, at most `limit`; 0
+    // where there is data or the file system cannot tell.
+    std::uint64_t HoleBytesAt(std::uint64_t position, std::uint64_t limit) const;
 
     std::FILE* file_;
     std::uint64_t size_;

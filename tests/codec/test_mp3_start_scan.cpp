@@ -1,6 +1,8 @@
 // The block scan of the MP3 data start search: the same answer as the
 // byte-wise rule on every input, block seams included; pumping and stopping
 // during long scans; and which files the byte source agrees to open.
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -192,4 +194,29 @@ TEST(Mp3StartScan, OnlyRegularFilesAreOpened) {
     EXPECT_EQ(r, Mp3ConvertResult::SourceNotOpened);
     EXPECT_EQ(NoticeFor(r).text, "Konnte Datei nicht öffnen!");
     EXPECT_FALSE(out.created());
+}
+
+TEST(Mp3StartScan, HolesOfASparseFileReadAsZeros) {
+    // 3 MiB of hole, a little junk, a frame header, then 2 MiB more hole:
+    // the file reads exactly like the same bytes in memory.
+    test::ScratchDir dir;
+    const std::string path = dir.file("sparse.mp3");
+    Bytes bytes(3u << 20, 0);
+    const Bytes tail = Cat({Bytes(7, 'j'), kHeader, Bytes(5, 'k')});
+    bytes.insert(bytes.end(), tail.begin(), tail.end());
+    bytes.resize(bytes.size() + (2u << 20), 0);
+    {
+        std::ofstream f(path, std::ios::binary);
+        f.seekp(3u << 20);
+        f.write(reinterpret_cast<const char*>(tail.data()), static_cast<std::streamsize>(tail.size()));
+    }
+    std::filesystem::resize_file(path, bytes.size());
+    auto file = FileByteSource::open(path);
+    ASSERT_NE(file, nullptr);
+    Bytes read(bytes.size() + 10, 0xAA);
+    EXPECT_EQ(file->read(read.data(), read.size()), bytes.size());
+    read.resize(bytes.size());
+    EXPECT_EQ(read, bytes);
+    file->seek(0);
+    EXPECT_EQ(FindMp3DataStart(*file).dataStart, (3u << 20) + 7);
 }

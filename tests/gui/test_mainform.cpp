@@ -353,3 +353,38 @@ TEST_F(MainFormTest, AfterCropTheWholeRemainingClipIsInView) {
     EXPECT_EQ(form->RxSlider1->maximum(), std::max(1, (form->SampleIndexCount() - w * z) / z));
     EXPECT_EQ(form->RxSlider1->value(), 0);
 }
+
+TEST_F(MainFormTest, ScrollRangeFollowsEveryClipChangeEvenWhenTheZoomStays) {
+    // At zoom 1, scrolled far right on a long clip, a crop to 100 samples
+    // leaves the zoom at 1: the scroll range must still shrink to the new
+    // clip, or nothing would be drawn.
+    form->ReplaceClip({Stereo16Tone(100000), {44100, true, true}});
+    form->ZoomInFullClick();
+    form->RxSlider1->setValue(form->RxSlider1->maximum());
+    ASSERT_GT(form->RxSlider1->value(), 1000);
+    form->FSelAnchor = 1000;
+    form->FSelCaret = 1100;
+    form->RunCommand([this] { form->CropToSelectionClick(); });
+    EXPECT_EQ(form->ZoomOutEd->value(), 1);
+    EXPECT_EQ(form->RxSlider1->maximum(), 1);
+    EXPECT_LE(form->RxSlider1->value(), 1);
+
+    // The same after a cut and after opening a short file at an unchanged zoom.
+    form->ReplaceClip({Stereo16Tone(100000), {44100, true, true}});
+    form->ZoomInFullClick();
+    form->RxSlider1->setValue(form->RxSlider1->maximum());
+    form->FSelAnchor = 0;
+    form->FSelCaret = 199800;
+    form->RunCommand([this] { form->CutSelectionBtnClick(); });
+    EXPECT_EQ(form->RxSlider1->maximum(), 1);
+    EXPECT_LE(form->RxSlider1->value(), 1);
+
+    const std::string wav = TempPath("short.wav");
+    ASSERT_TRUE(zirpel::WriteWaveFile(wav, zirpel::ClipSpan{Stereo16Tone(50).data(), 200, {8000, true, true}}));
+    form->ReplaceClip({Stereo16Tone(100000), {44100, true, true}});
+    form->ZoomInFullClick();
+    form->RxSlider1->setValue(5000);
+    OpenFile(wav);
+    EXPECT_EQ(form->RxSlider1->maximum(), 1);
+    EXPECT_LE(form->RxSlider1->value(), 1);
+}

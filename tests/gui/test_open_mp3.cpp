@@ -6,6 +6,9 @@
 #include <QTimer>
 
 #include <filesystem>
+#include <fstream>
+
+#include <sys/stat.h>
 
 #include "GuiFixture.h"
 #include "codec/Acm.h"
@@ -215,5 +218,26 @@ TEST_F(OpenMp3Test, ClosingTheWindowEndsALongConversion) {
     EXPECT_EQ(dialogs.messages[0].caption, "Programm beenden");
     EXPECT_GT(form->FSampleSize, 0);
     EXPECT_LT(form->FSampleSize, 20 * 44100 * 4 / 2);
+    EXPECT_TRUE(TempFolderFiles().empty());
+}
+
+TEST_F(OpenMp3Test, FoldersPipesAndHugeJunkAreAnsweredWithTheOpenFailure) {
+    // None of these may block the window: a folder and a FIFO are refused
+    // before any read, and a gigabyte without a single MPEG frame is scanned
+    // at memory speed.
+    fs::create_directory(TempPath("folder.mp3"));
+    ASSERT_EQ(::mkfifo(TempPath("pipe.wav").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo(TempPath("pipe.mp3").c_str(), 0600), 0);
+    {
+        std::ofstream junk(TempPath("zeros.mp3"));
+    }
+    fs::resize_file(TempPath("zeros.mp3"), std::uintmax_t{1} << 30);  // sparse: no disk used
+    for (const char* name : {"folder.mp3", "pipe.wav", "pipe.mp3", "zeros.mp3"}) {
+        SCOPED_TRACE(name);
+        dialogs.messages.clear();
+        OpenFile(TempPath(name));
+        EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Konnte Datei nicht öffnen"});
+        EXPECT_TRUE(form->FSampleData.empty());
+    }
     EXPECT_TRUE(TempFolderFiles().empty());
 }
