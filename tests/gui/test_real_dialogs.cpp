@@ -52,6 +52,9 @@ class RealDialogTest : public MainFormTest {
 protected:
     RealFileDialogs realDialogs;
     bool askedToReplace = false;
+    // Context of every answering timer: a timer still pending when the test
+    // ends dies with it instead of firing into the next test.
+    QObject timers;
 
     void AddServices(MainFormServices& s) override {
         // Message boxes stay scripted; file dialogs are the real ones.
@@ -61,14 +64,14 @@ protected:
 
     // Runs `command`; a timer answers the file dialog it opens.
     void Answer(const DialogAnswer& a, const std::function<void()>& command) {
-        QTimer::singleShot(50, [this, a] { AnswerFileDialog(a); });
+        QTimer::singleShot(50, &timers, [this, a] { AnswerFileDialog(a); });
         form->RunCommand(command);
     }
 
     void AnswerFileDialog(const DialogAnswer& a) {
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
         if (!dialog) {
-            QTimer::singleShot(20, [this, a] { AnswerFileDialog(a); });
+            QTimer::singleShot(20, &timers, [this, a] { AnswerFileDialog(a); });
             return;
         }
         if (!a.filterLabel.isEmpty()) {
@@ -84,7 +87,7 @@ protected:
         auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
         ASSERT_NE(name, nullptr);
         name->setText(a.name);
-        QTimer::singleShot(20, [this, a] { AnswerReplaceQuestion(a.overwrite); });
+        QTimer::singleShot(20, &timers, [this, a] { AnswerReplaceQuestion(a.overwrite); });
         QTest::keyClick(name, Qt::Key_Return);
     }
 
@@ -97,26 +100,26 @@ protected:
             if (!answer) {
                 ADD_FAILURE() << "unexpected message: " << box->text().toStdString();
                 box->reject();
-                QTimer::singleShot(20, [] { RejectFileDialog(); });
+                QTimer::singleShot(20, &timers, [this] { RejectFileDialog(); });
                 return;
             }
             askedToReplace = true;
             answer->click();
-            if (!overwrite) QTimer::singleShot(20, [] { RejectFileDialog(); });
+            if (!overwrite) QTimer::singleShot(20, &timers, [this] { RejectFileDialog(); });
             return;
         }
         if (qobject_cast<QFileDialog*>(modal))
-            QTimer::singleShot(20, [this, overwrite] { AnswerReplaceQuestion(overwrite); });
+            QTimer::singleShot(20, &timers, [this, overwrite] { AnswerReplaceQuestion(overwrite); });
     }
 
-    static void RejectFileDialog() {
+    void RejectFileDialog() {
         for (QWidget* w : QApplication::topLevelWidgets()) {
             if (auto* d = qobject_cast<QFileDialog*>(w); d && d->isVisible()) {
                 d->reject();
                 return;
             }
         }
-        QTimer::singleShot(20, [] { RejectFileDialog(); });
+        QTimer::singleShot(20, &timers, [this] { RejectFileDialog(); });
     }
 
     void LoadTone() { form->ReplaceClip({Tone(22050), {44100, true, true}}); }
