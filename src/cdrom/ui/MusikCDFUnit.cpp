@@ -47,18 +47,20 @@ TMusikCDForm::TMusikCDForm(QWidget* parent)
     setFixedSize(420, 300);
 
     Label2 = new QLabel(QString::fromUtf8("Laufwerk:"), this);
-    Label2->setGeometry(8, 12, 120, 22);
+    // The labels' column is wide enough for "Track zum Speichern:" in any
+    // usual desktop font.
+    Label2->setGeometry(8, 12, 150, 22);
     DriveBox = new QComboBox(this);
     DriveBox->setEditable(false);
-    DriveBox->setGeometry(132, 12, 280, 22);
+    DriveBox->setGeometry(162, 12, 250, 22);
     Label4 = new QLabel(QString::fromUtf8("Track zum Speichern:"), this);
-    Label4->setGeometry(8, 44, 120, 22);
+    Label4->setGeometry(8, 44, 150, 22);
     STrackEd = new QSpinBox(this);
-    STrackEd->setGeometry(132, 44, 64, 22);
+    STrackEd->setGeometry(162, 44, 64, 22);
     STrackEd->setRange(1, 256);
     STrackEd->setValue(1);
     Label1 = new QLabel(this);
-    Label1->setGeometry(204, 44, 208, 22);
+    Label1->setGeometry(234, 44, 178, 22);
     KaraokeCheck = new QCheckBox(QString::fromUtf8("Karaoke Modus (nur Hintergrundmusik)"), this);
     KaraokeCheck->setGeometry(8, 76, 404, 22);
     Memo1 = new QPlainTextEdit(this);
