@@ -162,6 +162,14 @@ inline void PrintComparison(const char* ours, const char* tool, const char* what
     std::printf("goal: %s\n", goal);
 }
 
+// One more line of the breakdown: the medians of `part` over those of `whole`.
+inline void PrintShare(const char* label, const char* part, const char* whole) {
+    const Medians a = MediansOf(part), b = MediansOf(whole);
+    if (a.runs == 0 || b.runs == 0 || b.wall <= 0 || b.cpu <= 0) return;
+    std::printf("%-30s %8.1f ms wall = %.3f x %s, CPU %.3f x\n", label, a.wall * 1e3, a.wall / b.wall,
+                whole, a.cpu / b.cpu);
+}
+
 // Google Benchmark's arguments with defaults for what the command line leaves
 // out: `repetitions` runs of each benchmark, interleaved at random.
 class Arguments {
