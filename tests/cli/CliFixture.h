@@ -1,50 +1,33 @@
 // Test rig for the command line: a scratch folder with a temporary folder
-// of its own, generated clips written as WAV and MP3, RunCli with captured
-// output, and the editor's own calls (open as "Öffnen..." does, save as
-// the save commands do) to compare the written bytes with.
+// of its own, generated clips, RunCli with captured output, and the
+// editor's own calls (open as "Öffnen..." does, save as the save commands
+// do) to compare the written bytes with.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include "cli/RunCli.h"
-#include "clip/Clip.h"
-#include "codec/ACMConvertor.h"
-#include "codec/Acm.h"
 #include "codec/Mp3Fixtures.h"
-#include "codec/Mp3Import.h"
 #include "codec/OpenAudioFile.h"
 #include "export/LameEncoder.h"
 #include "export/SaveClip.h"
-#include "wave/WaveFile.h"
 
 namespace zirpel::test {
 
 // A tone with some noise, so that every effect changes many bytes.
 inline Clip MakeClip(std::int32_t rate, bool stereo, bool is16Bit, std::int32_t frames) {
     const ClipFormat f{rate, stereo, is16Bit};
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(frames) * FrameBytes(f));
+    std::vector<std::uint8_t> bytes;
     std::uint32_t noise = 12345;
-    std::size_t p = 0;
-    for (std::int32_t i = 0; i < frames; ++i) {
-        for (int ch = 0; ch < (stereo ? 2 : 1); ++ch) {
-            noise = noise * 1103515245u + 12345u;
-            const double v = std::sin(i * (ch ? 0.031 : 0.047)) * 12000.0 + static_cast<int>(noise >> 22) - 512;
-            const auto s = static_cast<std::int16_t>(v);
-            if (is16Bit) {
-                bytes[p++] = static_cast<std::uint8_t>(s);
-                bytes[p++] = static_cast<std::uint8_t>(static_cast<std::uint16_t>(s) >> 8);
-            } else {
-                bytes[p++] = static_cast<std::uint8_t>((s >> 8) + 128);
-            }
-        }
+    for (std::int32_t i = 0; i < frames * (stereo ? 2 : 1); ++i) {
+        noise = noise * 1103515245u + 12345u;
+        const auto s = static_cast<std::int16_t>(std::sin(i * 0.047) * 12000.0 + (noise >> 22) - 512.0);
+        if (is16Bit) bytes.push_back(static_cast<std::uint8_t>(s));
+        bytes.push_back(static_cast<std::uint8_t>(is16Bit ? s >> 8 : (s >> 8) + 128));
     }
     return Clip(std::move(bytes), f);
 }
@@ -61,33 +44,25 @@ protected:
     std::string file(const std::string& name) const { return dir_.file(name); }
     std::string tempFolder() const { return dir_.file("tmp"); }
     bool TempFolderEmpty() const { return std::filesystem::is_empty(tempFolder()); }
+    static bool Exists(const std::string& path) { return std::filesystem::exists(path); }
+    static std::vector<std::uint8_t> Bytes(const std::string& path) { return ReadBytes(path); }
 
     std::string WriteWav(const std::string& name, const Clip& clip) const {
-        const std::string path = file(name);
-        EXPECT_TRUE(WriteWaveFile(path, clip.span()));
-        return path;
+        EXPECT_TRUE(WriteWaveFile(file(name), clip.span()));
+        return file(name);
     }
-    // A 16-bit tone encoded by libmp3lame.
     std::string WriteMp3(const std::string& name, int rate, int channels, double seconds) const {
-        Mp3Options o;
-        o.rate = rate;
-        o.channels = channels;
-        o.seconds = seconds;
-        const std::string path = file(name);
-        WriteBytes(path, ToneMp3(o));
-        return path;
+        WriteBytes(file(name), ToneMp3({rate, channels, 128, seconds, 1000.0, false}));
+        return file(name);
     }
 
     Result Run(const std::vector<std::string>& args, bool terminal = false,
                std::function<bool()> stop = {}) {
         std::ostringstream out, err;
-        CliEnvironment env{out, err, terminal, tempFolder(), acm::DefaultAcmRegistry(), encoder_,
-                           std::move(stop)};
-        Result r;
-        r.code = cli::RunCli(args, env);
-        r.out = out.str();
-        r.err = err.str();
-        return r;
+        cli::CliEnvironment env{out, err, terminal, tempFolder(), acm::DefaultAcmRegistry(), encoder_,
+                                std::move(stop)};
+        const int code = cli::RunCli(args, env);
+        return {code, out.str(), err.str()};
     }
 
     // "Öffnen..." as the window does it, its codec set up as at start.
@@ -103,19 +78,11 @@ protected:
         EXPECT_TRUE(r.ok()) << path;
         return std::move(r.clip);
     }
-    void EditorSaveWav(const std::string& path, const Clip& clip) {
-        ASSERT_EQ(SaveClipAsWaveFile(path, clip.span()), SaveStatus::Saved);
-    }
     void EditorSaveMp3(const std::string& path, const Clip& clip, int rate, int kbps) {
-        LameEncoder encoder;
         LongTask task;
-        ASSERT_EQ(SaveClipAsMP3File(encoder, path, clip.span(), rate, kbps, task), SaveStatus::Saved);
+        ASSERT_EQ(SaveClipAsMP3File(encoder_, path, clip.span(), rate, kbps, task), SaveStatus::Saved);
     }
 
-    static std::vector<std::uint8_t> Bytes(const std::string& path) { return ReadBytes(path); }
-    static bool Exists(const std::string& path) { return std::filesystem::exists(path); }
-
-    using CliEnvironment = cli::CliEnvironment;
     ScratchDir dir_;
     LameEncoder encoder_;
 };
