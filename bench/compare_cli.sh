@@ -5,14 +5,14 @@
 #   zirpel in.wav -o out.mp3 --bitrate 128   vs  lame with the same settings (goal: at most 1.05x)
 # The lame settings are the editor's MP3 save (plain stereo, CBR, quality 2,
 # copyright bit, no VBR header, no ReplayGain); the script checks that both
-# write identical bytes. Runs alternate between the two programs; the
-# medians are compared. It builds nothing:
+# write identical bytes. Timing by hyperfine where installed (else the runs
+# alternate between the two programs); the medians are compared. It builds nothing:
 #   cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release
 #   cmake --build build/release --target zirpel
-#   bash bench/compare_cli.sh [build dir, default build/release] [runs, default 7]
+#   bash bench/compare_cli.sh [build dir, default build/release] [runs, default 10]
 set -euo pipefail
 build=${1:-build/release}
-runs=${2:-7}
+runs=${2:-10}
 zirpel=$build/zirpel
 [ -x "$zirpel" ] || { echo "$zirpel fehlt: erst bauen (cmake --build $build --target zirpel)"; exit 1; }
 for tool in lame mpg123 perl; do
@@ -65,15 +65,23 @@ compare() {
   while [ "$1" != "--" ]; do ours+=("$1"); shift; done
   shift
   theirs=("$@")
-  "${ours[@]}" > /dev/null 2>&1; "${theirs[@]}" > /dev/null 2>&1  # warm the caches
-  local a=() b=()
-  for _ in $(seq "$runs"); do
-    a+=("$(time_ms "${ours[@]}")")
-    b+=("$(time_ms "${theirs[@]}")")
-  done
   local ma mb
-  ma=$(printf '%s\n' "${a[@]}" | median)
-  mb=$(printf '%s\n' "${b[@]}" | median)
+  if command -v hyperfine >/dev/null; then
+    # Without a shell in between; medians in milliseconds from its report.
+    hyperfine -N -w 2 -r "$runs" --export-json "$work/times.json" \
+      "$(printf '%q ' "${ours[@]}")" "$(printf '%q ' "${theirs[@]}")" > /dev/null
+    read -r ma mb < <(grep -o '"median": *[0-9.e+-]*' "$work/times.json" |
+                      awk -F: '{ printf "%f ", $2 * 1000 } END { print "" }')
+  else
+    "${ours[@]}" > /dev/null 2>&1; "${theirs[@]}" > /dev/null 2>&1  # warm the caches
+    local a=() b=()
+    for _ in $(seq "$runs"); do
+      a+=("$(time_ms "${ours[@]}")")
+      b+=("$(time_ms "${theirs[@]}")")
+    done
+    ma=$(printf '%s\n' "${a[@]}" | median)
+    mb=$(printf '%s\n' "${b[@]}" | median)
+  fi
   awk -v l="$label" -v a="$ma" -v b="$mb" -v g="$goal" 'BEGIN {
     r = a / b
     printf "%-32s zirpel %7.0f ms   Referenz %7.0f ms   Verhältnis %.3f (Ziel <= %s) %s\n",
