@@ -1,0 +1,92 @@
+#include "cli/HelpText.h"
+
+#ifndef ZIRPEL_VERSION
+#define ZIRPEL_VERSION "unbekannt"
+#endif
+
+namespace zirpel::cli {
+
+std::string UsageLine() {
+    return "Aufruf: zirpel DATEI... [OPERATION...] (-o AUSGABE | --out-dir ORDNER) [OPTION...]\n"
+           "Mehr mit „zirpel --help“.\n";
+}
+
+std::string VersionText() { return "zirpel (Zirpel-Editor) " ZIRPEL_VERSION "\n"; }
+
+std::string HelpText() {
+    return R"(Aufruf: zirpel DATEI... [OPERATION...] (-o AUSGABE | --out-dir ORDNER) [OPTION...]
+
+Bearbeitet WAV- und MP3-Dateien ohne Fenster, genau wie der Zirpel-Editor:
+öffnen, auswählen, zurechtschneiden, Effekte anwenden, speichern. Die
+Operationen laufen in der angegebenen Reihenfolge, für jede Datei von vorn.
+Eine Datei, deren Name auf .mp3 endet (groß oder klein), wird als MP3
+geöffnet, jede andere als WAV.
+
+Auswahl:
+  --select A:C       wählt aus wie die Maus: A ist der Anker, C das andere
+                     Ende. Beide als Sample-Index (in Stereo zählt jedes
+                     Frame zwei Indizes) oder in Sekunden mit „s“ (4.5s oder
+                     4,5s; Frame = abgeschnitten t × Samplerate). Die Werte
+                     werden wie bei der Maus auf 0 bis zum letzten Index
+                     begrenzt; Sekunden sind nicht auf 100 begrenzt. Darf
+                     mehrmals stehen. Nach dem Öffnen ist nichts ausgewählt.
+
+Operationen:
+  crop               Zur Auswahl zurechtschneiden (ohne Auswahl: nichts)
+  cut                Die Auswahl wegschneiden (ohne Auswahl: nichts)
+  fade-in=T          Weich einblenden, T Sekunden lang
+  fade-out=T         Weich ausblenden, T Sekunden lang
+  crossfade=T        Ende auf Anfang überblenden (ganze Datei, wird um T
+                     Sekunden kürzer)
+  maximize           Maximale Lautstärke
+  louder             Lauter 10%
+  quieter            Leiser 10%
+  echo=T             Echo mit T Sekunden Verzögerung
+  reverse            Rückwärts
+  faster             Schneller 10% (Samplerate × 110 / 100)
+  slower             Langsamer 10% (Samplerate × 100 / 110)
+  format=K,B,R       Sampleformat ändern: K = mono oder stereo, B = 8 oder 16
+                     Bit, R = Samples pro Sekunde (1 bis 200000)
+  T liest sich wie das Feld „Zeitspanne:“: Sekunden mit Komma oder Punkt,
+  0,000001 bis 100. Die Effekte wirken auf die Auswahl, ohne Auswahl auf die
+  ganze Datei. Nach crop, cut, crossfade und format ist nichts ausgewählt.
+
+Ausgabe:
+  -o, --output DATEI  schreibt das Ergebnis einer Eingabedatei nach DATEI;
+                     die Endung .wav oder .mp3 wählt das Format
+  --out-dir ORDNER   schreibt jede Eingabedatei unter ihrem Namen in ORDNER
+                     (wird angelegt); die Endung wird ersetzt: .mp3 mit
+                     --mp3, --ringtone, --rate oder --bitrate, .wav mit
+                     --wav, sonst bleibt es beim Format der Eingabe
+  --wav, --mp3       Format der Ausgaben in --out-dir
+  --rate HZ          MP3-Samplefrequenz: 48000, 44100, 32000, 24000, 22050,
+                     16000 oder 11025 (Vorgabe 44100)
+  --bitrate KBIT     MP3-Bitrate in kBit/Sekunde: 8, 16, 24, 32, 40, 48, 56,
+                     64, 80, 96, 112, 128, 144 oder 160 (Vorgabe 128)
+  --ringtone         als kleiner Zirpel: MP3 mit 11025 Hz und 8 kBit/s
+  Eine Ausgabedatei wird erst ersetzt, wenn sie ganz geschrieben ist.
+
+Sonstiges:
+  -q, --quiet        keine Fortschrittsanzeige (sie erscheint ohnehin nur,
+                     wenn die Fehlerausgabe ein Terminal ist)
+  -h, --help         diese Hilfe
+  --version          Version
+  --                 alles danach sind Dateinamen
+
+Rückgabewert:
+  0  alles erledigt
+  1  Aufruf fehlerhaft; nichts wurde gelesen oder geschrieben
+  2  eine Datei konnte nicht gelesen oder geschrieben werden, oder Abbruch
+     durch Strg+C oder SIGTERM (die laufende Ausgabe bleibt, wie sie war)
+  3  eine Operation ist fehlgeschlagen (etwa „Invalid floating point
+     operation.“)
+  Bei mehreren Dateien laufen die übrigen weiter; es gilt der höchste Wert.
+
+Beispiele:
+  zirpel lied.mp3 --select 4.5s:34.5s crop fade-in=0.5 fade-out=2 maximize \
+         -o klingelton.mp3 --rate 44100 --bitrate 128
+  zirpel *.mp3 --select 0s:30s crop maximize --ringtone --out-dir klingeltoene/
+)";
+}
+
+}  // namespace zirpel::cli

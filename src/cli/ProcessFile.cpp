@@ -1,0 +1,119 @@
+#include "cli/ProcessFile.h"
+
+#include <exception>
+#include <new>
+
+#include <sys/stat.h>
+
+#include "cli/StopAwareEncoder.h"
+#include "codec/OpenAudioFile.h"
+#include "export/SaveClip.h"
+
+namespace zirpel::cli {
+namespace {
+
+constexpr const char* kMsgStopped = "Abgebrochen";
+constexpr const char* kMsgOutputIsInput =
+    "ist die Eingabedatei selbst und wird nicht überschrieben";
+
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat sa {}, sb {};
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+FileOutcome Fail(ExitCode code, const std::string& file, std::string text) {
+    FileOutcome o;
+    o.code = code;
+    o.messages.push_back({file, std::move(text)});
+    return o;
+}
+
+// Opens the input. Any failure (the editor's messages, a codec error, a
+// stop during the MP3 import) ends the file with kExitFile.
+bool Open(const Job& job, CliTools& tools, ProgressLine& progress, Clip& clip, FileOutcome& outcome) {
+    progress.Begin("zirpel: " + job.input + ": Öffnen");
+    OpenResult result;
+    try {
+        result = OpenAudioFile(job.input, tools.codec, tools.tempFolder, progress);
+    } catch (const std::bad_alloc&) {
+        outcome = Fail(kExitFile, job.input, NoticeText(NoticeFor(EffectStatus::OutOfMemory)));
+        return false;
+    } catch (const std::exception& e) {  // EACMConvertor, EInOutError
+        outcome = Fail(kExitFile, job.input, GeneralErrorText(e.what()));
+        return false;
+    }
+    progress.End();
+    // A stopped import leaves a well-formed but partial clip: never save it.
+    if ((result.mp3 && result.conversion == Mp3ConvertResult::Stopped) || progress.StopRequested()) {
+        outcome = Fail(kExitFile, job.input, kMsgStopped);
+        return false;
+    }
+    for (const Notice& notice : NoticesFor(result)) outcome.messages.push_back({job.input, NoticeText(notice)});
+    if (!result.ok()) {
+        outcome.code = kExitFile;
+        return false;
+    }
+    clip = std::move(result.clip);
+    return true;
+}
+
+void Save(const Job& job, const Clip& clip, CliTools& tools, ProgressLine& progress,
+          FileOutcome& outcome) {
+    SaveStatus status = SaveStatus::Saved;
+    if (job.kind == OutputKind::Wave) {
+        status = SaveClipAsWaveFile(job.output, clip.span());
+    } else {
+        StopAwareEncoder encoder(tools.encoder, [&progress] { return progress.StopRequested(); });
+        progress.Begin("zirpel: " + job.output + ": Speichern");
+        try {
+            status = SaveClipAsMP3File(encoder, job.output, clip.span(), job.mp3Rate, job.bitRate,
+                                       progress);
+        } catch (const EMP3Encoder& e) {
+            progress.End();
+            outcome = Fail(kExitFile, job.output, encoder.stopped() ? kMsgStopped : GeneralErrorText(e.what()));
+            return;
+        } catch (const std::bad_alloc&) {
+            progress.End();
+            outcome = Fail(kExitFile, job.output, NoticeText(NoticeFor(EffectStatus::OutOfMemory)));
+            return;
+        }
+        progress.End();
+    }
+    if (status != SaveStatus::Saved) {
+        outcome.code = kExitFile;
+        outcome.messages.push_back({job.output, NoticeText(NoticeFor(status))});
+    }
+}
+
+}  // namespace
+
+std::string NoticeText(const Notice& notice) {
+    return notice.style == NoticeStyle::GeneralError ? GeneralErrorText(notice.text) : notice.text;
+}
+
+FileOutcome ProcessFile(const Job& job, const std::vector<Operation>& operations, CliTools& tools,
+                        ProgressLine& progress) {
+    if (progress.StopRequested()) return Fail(kExitFile, job.input, kMsgStopped);
+    if (job.mustDifferFromInput && SameFile(job.input, job.output))
+        return Fail(kExitFile, job.output, kMsgOutputIsInput);
+
+    FileOutcome outcome;
+    Clip clip;
+    if (!Open(job, tools, progress, clip, outcome)) return outcome;
+
+    Selection sel;  // nothing selected after opening
+    for (const Operation& op : operations) {
+        const EffectStatus status = ApplyOperation(op, clip, sel);
+        if (status != EffectStatus::Done && status != EffectStatus::Unchanged) {
+            outcome.code = kExitOperation;
+            outcome.messages.push_back({job.input, NoticeText(NoticeFor(status))});
+            return outcome;
+        }
+    }
+    if (progress.StopRequested()) return Fail(kExitFile, job.input, kMsgStopped);
+    Save(job, clip, tools, progress, outcome);
+    return outcome;
+}
+
+}  // namespace zirpel::cli

@@ -1,0 +1,77 @@
+#include "cli/RunCli.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "cli/CommandLine.h"
+#include "cli/HelpText.h"
+#include "cli/OutputPlan.h"
+#include "cli/ProcessFile.h"
+#include "codec/ACMConvertor.h"
+#include "codec/Mp3Import.h"
+
+namespace zirpel::cli {
+namespace {
+
+int UsageError(std::ostream& err, const std::string& what) {
+    err << "zirpel: " << what << '\n' << UsageLine();
+    return kExitUsage;
+}
+
+}  // namespace
+
+std::string TempFolderFrom(const char* tmpdir) {
+    std::string folder = tmpdir != nullptr ? tmpdir : "";
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    return folder.empty() ? "/tmp" : folder;
+}
+
+int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
+    const ParsedCommandLine parsed = ParseCommandLine(args);
+    if (!parsed.ok()) return UsageError(env.err, parsed.usageError);
+    const CliRequest& request = parsed.request;
+    if (request.action == CliRequest::Action::Help) {
+        env.out << HelpText();
+        return kExitDone;
+    }
+    if (request.action == CliRequest::Action::Version) {
+        env.out << VersionText();
+        return kExitDone;
+    }
+    const Plan plan = PlanJobs(request);
+    if (!plan.ok()) return UsageError(env.err, plan.usageError);
+
+    if (!request.outDir.empty()) {
+        std::error_code ec;
+        std::filesystem::create_directories(request.outDir, ec);
+        if (ec || !std::filesystem::is_directory(request.outDir, ec)) {
+            env.err << "zirpel: " << request.outDir << ": Konnte Ordner nicht anlegen\n";
+            return kExitFile;
+        }
+    }
+
+    // The MP3 import's codec side, set up as the window does at start.
+    TACMConvertor mp3wav(env.codecs);
+    mp3wav.LoadMp3WavStoredValues();
+    std::vector<FormatBlock> formats;
+    std::int32_t formatCount = 0;
+    EnumerateMp3Formats(env.codecs, formats, formatCount, [] {});
+    Mp3Codec codec{mp3wav, formats, formatCount};
+    CliTools tools{codec, env.encoder, env.tempFolder};
+
+    ProgressLine progress(env.err, env.errIsTerminal && !request.quiet, env.stopRequested);
+    int status = kExitDone;
+    for (const Job& job : plan.jobs) {
+        const FileOutcome outcome = ProcessFile(job, request.operations, tools, progress);
+        progress.End();
+        for (const FileMessage& m : outcome.messages)
+            env.err << "zirpel: " << m.file << ": " << m.text << '\n';
+        status = std::max<int>(status, outcome.code);
+        // After a termination signal the remaining files are left alone.
+        if (progress.StopRequested()) return std::max<int>(status, kExitFile);
+    }
+    return status;
+}
+
+}  // namespace zirpel::cli

@@ -1,0 +1,15 @@
+// SIGINT and SIGTERM (Ctrl+C, `kill`) end the command line's run in order:
+// the handler only notes the signal; the MP3 import and the MP3 save look
+// at the note between blocks, stop, and their temporary files are removed
+// on the way out. No file is left half-written.
+#pragma once
+
+namespace zirpel::cli {
+
+// Installs the handlers for SIGINT and SIGTERM.
+void InstallStopSignalHandlers();
+
+// True once either signal arrived.
+bool StopSignalReceived();
+
+}  // namespace zirpel::cli

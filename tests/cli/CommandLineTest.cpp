@@ -1,0 +1,77 @@
+// Reading the words and planning the outputs: order, naming, and what is refused.
+#include <gtest/gtest.h>
+
+#include "cli/CommandLine.h"
+#include "cli/OutputPlan.h"
+
+namespace zirpel::cli {
+namespace {
+
+TEST(CommandLine, WordsBecomeInputsAndOperationsInOrder) {
+    const auto p = ParseCommandLine({"a.mp3", "--select", "4.5s:100", "crop", "b.wav", "fade-in=0,5",
+                                     "format=stereo,16,8000", "-o", "x.mp3", "--bitrate=64", "--",
+                                     "crop", "--help"});
+    ASSERT_TRUE(p.ok()) << p.usageError;
+    const CliRequest& r = p.request;
+    EXPECT_EQ(r.action, CliRequest::Action::Run);  // "--help" after "--" is a file
+    EXPECT_EQ(r.inputs, (std::vector<std::string>{"a.mp3", "b.wav", "crop", "--help"}));
+    ASSERT_EQ(r.operations.size(), 4u);
+    EXPECT_TRUE(r.operations[0].select.anchor.inSeconds);
+    EXPECT_EQ(r.operations[0].select.caret.index, 100);
+    EXPECT_EQ(r.operations[1].kind, Operation::Kind::Crop);
+    EXPECT_EQ(r.operations[2].parameter, "0,5");
+    EXPECT_EQ(r.operations[3].effect->name, "format");
+    EXPECT_EQ(r.bitRate, 64);
+    EXPECT_EQ(ParseCommandLine({"--bogus", "-h"}).request.action, CliRequest::Action::Help);
+}
+
+TEST(CommandLine, MalformedWordsAreUsageErrors) {
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"--rate", "44101"}, {"--rate", "+44100"}, {"--bitrate", "320"}, {"--bitrate"},
+             {"--select", "1:2:3"}, {"--select", "1.5:2"},  // an index without "s" is whole
+             {"fade-in"}, {"fade-out=2s"}, {"echo=abc"},    // T is plain seconds
+             {"crop=1"}, {"format=quad,8,8000"}, {"format=mono,8,fast"}, {"--frobnicate"}}) {
+        EXPECT_FALSE(ParseCommandLine(args).ok()) << args[0];
+    }
+    // Out-of-range values are held by the dialog fields, not refused.
+    for (const char* word : {"fade-in=250", "echo=-1", "format=mono,16,999999"}) {
+        Operation op;
+        EXPECT_EQ(ParseOperationWord(word, op), WordStatus::Operation) << word;
+    }
+}
+
+TEST(OutputPlan, OutDirNamesFollowTheInputAndTheChosenKind) {
+    CliRequest r;
+    r.inputs = {"music/Song.MP3", "x/take.one.wav", "/abs/.hidden"};
+    r.outDir = "rings/";
+    Plan p = PlanJobs(r);
+    ASSERT_TRUE(p.ok()) << p.usageError;
+    EXPECT_EQ(p.jobs[0].output, "rings/Song.mp3");
+    EXPECT_EQ(p.jobs[0].kind, OutputKind::Mp3);
+    EXPECT_EQ(p.jobs[1].output, "rings/take.one.wav");
+    EXPECT_EQ(p.jobs[2].output, "rings/.hidden.wav");
+
+    r.ringtone = true;
+    p = PlanJobs(r);
+    EXPECT_EQ(p.jobs[1].output, "rings/take.one.mp3");
+    EXPECT_EQ(p.jobs[1].mp3Rate, 11025);
+    EXPECT_EQ(p.jobs[1].bitRate, 8);
+}
+
+TEST(OutputPlan, ConflictsAreUsageErrors) {
+    const auto ok = [](std::vector<std::string> args) {
+        const auto parsed = ParseCommandLine(args);
+        EXPECT_TRUE(parsed.ok()) << parsed.usageError;
+        return PlanJobs(parsed.request).ok();
+    };
+    EXPECT_TRUE(ok({"a.wav", "-o", "b.MP3", "--ringtone"}));
+    EXPECT_FALSE(ok({"a.wav"}));                                   // no output
+    EXPECT_FALSE(ok({"a.wav", "b.wav", "-o", "c.wav"}));           // -o takes one input
+    EXPECT_FALSE(ok({"a.wav", "-o", "c.ogg"}));                    // unknown ending
+    EXPECT_FALSE(ok({"a.wav", "-o", "c.wav", "--bitrate", "64"})); // MP3 settings on a WAV
+    EXPECT_FALSE(ok({"a.wav", "-o", "c.mp3", "--ringtone", "--rate", "11025"}));
+    EXPECT_FALSE(ok({"x/a.wav", "y/a.mp3", "--out-dir", "d", "--mp3"}));  // same output twice
+}
+
+}  // namespace
+}  // namespace zirpel::cli
