@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QMainWindow>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -75,6 +76,9 @@ public:
     QImage FViewBitmap;
     std::int32_t FProgress = 0;
     TProgressRect FProgressRect;
+    // What the bar last showed, and when it was painted.
+    std::int32_t FPaintedProgress = 0;
+    std::chrono::steady_clock::time_point FLastProgressPaint{};
 
     // ---- controls ----
     QPushButton* OpenBtn = nullptr;

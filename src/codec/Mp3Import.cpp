@@ -118,6 +118,30 @@ bool WriteAll(int fd, const std::uint8_t* p, std::uint64_t n) {
     return true;
 }
 
+// Collects the decoder's small outputs (about 10 KiB per block) into large
+// writes: a five-minute song then takes dozens of system calls, not
+// thousands.
+class BufferedOutput {
+public:
+    explicit BufferedOutput(int fd) : fd_(fd) { buffer_.reserve(kCapacity); }
+    bool Append(const std::uint8_t* p, std::uint64_t n) {
+        if (buffer_.size() + n > kCapacity && !Flush()) return false;
+        if (n >= kCapacity) return WriteAll(fd_, p, n);
+        buffer_.insert(buffer_.end(), p, p + n);
+        return true;
+    }
+    bool Flush() {
+        const bool ok = WriteAll(fd_, buffer_.data(), buffer_.size());
+        buffer_.clear();
+        return ok;
+    }
+
+private:
+    static constexpr std::size_t kCapacity = std::size_t{1} << 20;
+    int fd_;
+    std::vector<std::uint8_t> buffer_;
+};
+
 bool WriteHeaderAt0(int fd, const std::array<std::uint8_t, 44>& h) {
     std::size_t done = 0;
     while (done < h.size()) {
@@ -187,7 +211,8 @@ Mp3ConvertResult ConvertMP3WAV(const std::string& mp3Name, TempWaveFile& wav, Mp
         std::uint8_t fmt16[16];
         std::memcpy(fmt16, conv.ACMFormatOut.data(), sizeof fmt16);
         const auto provisional = BuildWaveHeader(fmt16, 0, 0);
-        bool writeFailed = !WriteAll(dest, provisional.data(), provisional.size());
+        BufferedOutput output(dest);
+        bool writeFailed = !output.Append(provisional.data(), provisional.size());
 
         std::uint32_t blockSize = std::uint32_t{GetU16(conv.ACMFormatIn, wfx::nBlockAlign)} * 1024;
         if (blockSize == 0) blockSize = 1024;  // a zero block align would never move on
@@ -241,7 +266,7 @@ Mp3ConvertResult ConvertMP3WAV(const std::string& mp3Name, TempWaveFile& wav, Mp
                 produced = kMaxWaveFileLength - written;
                 full = true;
             }
-            if (!WriteAll(dest, conv.FOutputBuffer.get(), produced)) {
+            if (!output.Append(conv.FOutputBuffer.get(), produced)) {
                 writeFailed = true;
                 break;
             }
@@ -260,6 +285,7 @@ Mp3ConvertResult ConvertMP3WAV(const std::string& mp3Name, TempWaveFile& wav, Mp
         activatedHere = false;
         source.reset();
 
+        if (!writeFailed) writeFailed = !output.Flush();
         if (!writeFailed) {
             const auto final = BuildWaveHeader(fmt16, static_cast<std::uint32_t>(written - 8),
                                                static_cast<std::uint32_t>(written - kWaveHeaderSize));

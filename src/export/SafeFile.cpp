@@ -14,15 +14,14 @@ namespace zirpel {
 namespace {
 
 // Folder part of a path ("." when there is none) and the last component.
-void SplitPath(const std::string& path, std::string& dir, std::string& base) {
+struct PathParts {
+    std::string dir;
+    std::string base;
+};
+PathParts SplitPath(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) {
-        dir = ".";
-        base = path;
-    } else {
-        dir = slash == 0 ? "/" : path.substr(0, slash);
-        base = path.substr(slash + 1);
-    }
+    if (slash == std::string::npos) return {std::string(1, '.'), path};
+    return {path.substr(0, slash == 0 ? 1 : slash), path.substr(slash + 1)};
 }
 
 // A symbolic link is replaced through its destination, so the link survives.
@@ -64,8 +63,7 @@ bool SafeFile::open(const std::string& target) {
     if (target.empty()) return false;
     target_ = ResolveTarget(target);
 
-    std::string dir, base;
-    SplitPath(target_, dir, base);
+    auto [dir, base] = SplitPath(target_);
     if (base.empty()) return false;
     // Keep the temporary name within the file-name length limit.
     if (base.size() > 64) base.resize(64);
@@ -138,15 +136,26 @@ bool SafeFile::write(const void* data, std::size_t size) {
         failed_ = true;
         return false;
     }
+    // Small pieces (an MP3 encoder hands over a few hundred bytes at a time)
+    // are collected and written in large blocks.
     const auto* p = static_cast<const std::uint8_t*>(data);
+    if (pending_.size() + size > kBlock && !flushPending()) return false;
+    if (size >= kBlock) return writeOut(p, size);
+    pending_.insert(pending_.end(), p, p + size);
+    return true;
+}
+
+bool SafeFile::flushPending() {
+    const bool ok = writeOut(pending_.data(), pending_.size());
+    pending_.clear();
+    return ok;
+}
+
+bool SafeFile::writeOut(const std::uint8_t* p, std::size_t size) {
     while (size > 0) {
         const ssize_t n = ::write(fd_, p, size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            failed_ = true;
-            return false;
-        }
-        if (n == 0) {
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
             failed_ = true;
             return false;
         }
@@ -157,6 +166,7 @@ bool SafeFile::write(const void* data, std::size_t size) {
 }
 
 bool SafeFile::commit() {
+    if (fd_ >= 0 && !failed_) flushPending();
     if (fd_ < 0 || failed_) {
         discard();
         return false;
@@ -184,13 +194,12 @@ bool SafeFile::commit() {
     tempName_.clear();
     const bool closed = ::close(fd_) == 0;
     fd_ = -1;
-    std::string dir, base;
-    SplitPath(target_, dir, base);
-    SyncFolder(dir);
+    SyncFolder(SplitPath(target_).dir);
     return landed && closed;
 }
 
 void SafeFile::discard() {
+    pending_.clear();
     // Remove the temporary name only while it still is the file created
     // here: whatever someone else put under that name is not ours.
     if (!tempName_.empty() && fd_ >= 0 && IsSameFile(tempName_, fd_)) ::unlink(tempName_.c_str());

@@ -19,8 +19,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "wave/ByteSink.h"
 
@@ -58,7 +60,11 @@ public:
 
 private:
     bool openInPlace();
+    bool flushPending();
+    bool writeOut(const std::uint8_t* data, std::size_t size);
 
+    static constexpr std::size_t kBlock = std::size_t{64} << 10;
+    std::vector<std::uint8_t> pending_;
     int fd_ = -1;
     bool failed_ = false;
     bool inPlace_ = false;

@@ -1,12 +1,15 @@
 #include "wave/WaveFile.h"
 
 #include <cerrno>
+#include <cstdint>
+#include <vector>
 #include <cstring>
 #include <limits>
 #include <new>
 #include <optional>
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -117,6 +120,20 @@ private:
 
 WaveRead Fail(WaveStatus status) { return WaveRead{status, {}}; }
 
+// Reserves room for a large clip and asks for transparent huge pages there
+// before anything is written into it: a five-minute song would otherwise
+// cost thirteen thousand page faults on its first touch.
+void ReserveLarge(std::vector<std::uint8_t>& bytes, std::size_t size) {
+    constexpr std::uintptr_t kHuge = std::uintptr_t{2} << 20;
+    bytes.reserve(size);
+    if (size < 2 * kHuge) return;
+    const auto begin = reinterpret_cast<std::uintptr_t>(bytes.data());
+    const std::uintptr_t first = (begin + kHuge - 1) & ~(kHuge - 1);
+    const std::uintptr_t last = (begin + size) & ~(kHuge - 1);
+    // Only a hint: where the kernel has no huge pages nothing changes.
+    if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+}
+
 WaveRead ReadFrom(int fd) {
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return Fail(WaveStatus::CannotOpen);
@@ -154,6 +171,7 @@ WaveRead ReadFrom(int fd) {
         return Fail(WaveStatus::BadData);
 
     WaveRead out;
+    ReserveLarge(out.clip.bytes, data->size);
     out.clip.bytes.resize(data->size);
     if (!riff.ReadAt(data->dataStart, out.clip.bytes.data(), out.clip.bytes.size()))
         return Fail(WaveStatus::ReadError);
