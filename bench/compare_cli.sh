@@ -14,9 +14,9 @@ set -euo pipefail
 build=${1:-build/release}
 runs=${2:-10}
 zirpel=$build/zirpel
-[ -x "$zirpel" ] || { echo "$zirpel fehlt: erst bauen (cmake --build $build --target zirpel)"; exit 1; }
+[ -x "$zirpel" ] || { echo "$zirpel is missing: build it first (cmake --build $build --target zirpel)"; exit 1; }
 for tool in lame mpg123 perl; do
-  command -v "$tool" >/dev/null || { echo "$tool fehlt (scripts/setup-deps.sh)"; exit 1; }
+  command -v "$tool" >/dev/null || { echo "$tool is missing (scripts/setup-deps.sh installs it)"; exit 1; }
 done
 
 work=$(mktemp -d)
@@ -44,7 +44,7 @@ perl -e '
     print pack("s<*", @s);
   }' > "$work/in.wav"
 lame --quiet -b 128 --cbr "$work/in.wav" "$work/in.mp3"
-echo "Eingabe: $(stat -c %s "$work/in.wav") Bytes WAV, $(stat -c %s "$work/in.mp3") Bytes MP3 (5 Minuten, 128 kBit/s)"
+echo "input: $(stat -c %s "$work/in.wav") bytes WAV, $(stat -c %s "$work/in.mp3") bytes MP3 (5 minutes, 128 kbit/s)"
 
 # Milliseconds of one run of the given command, its output thrown away.
 time_ms() {
@@ -84,17 +84,17 @@ compare() {
   fi
   awk -v l="$label" -v a="$ma" -v b="$mb" -v g="$goal" 'BEGIN {
     r = a / b
-    printf "%-32s zirpel %7.0f ms   Referenz %7.0f ms   Verhältnis %.3f (Ziel <= %s) %s\n",
-           l, a, b, r, g, (r <= g ? "ok" : "VERFEHLT")
+    printf "%-32s zirpel %7.0f ms   reference %7.0f ms   ratio %.3f (goal <= %s) %s\n",
+           l, a, b, r, g, (r <= g ? "ok" : "MISSED")
   }'
 }
 
 "$zirpel" "$work/in.wav" -o "$work/zirpel.mp3" --bitrate 128
 lame --quiet -m s -b 128 --cbr -q 2 -c -t --noreplaygain "$work/in.wav" "$work/lame.mp3"
 if cmp -s "$work/zirpel.mp3" "$work/lame.mp3"; then
-  echo "MP3-Ausgabe von zirpel und lame: identische Bytes"
+  echo "MP3 output of zirpel and lame: identical bytes"
 else
-  echo "MP3-Ausgabe von zirpel und lame: VERSCHIEDEN"
+  echo "MP3 output of zirpel and lame: DIFFERENT"
 fi
 
 compare "MP3 -> WAV (mpg123 -w)" 1.1 -- \
