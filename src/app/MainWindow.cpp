@@ -30,14 +30,11 @@
 
 #include "app/AboutBox.h"
 #include "app/AppIcon.h"
+#include "export/Mp3Lists.h"
 #include "view/ui/PaintBox.h"
 #include "view/ui/ProgressPanel.h"
 
 namespace {
-
-const char* const kMp3Rates[] = {"48000", "44100", "32000", "24000", "22050", "16000", "11025"};
-const char* const kBitRates[] = {"8",  "16", "24",  "32",  "40",  "48",  "56",
-                                 "64", "80", "96", "112", "128", "144", "160"};
 
 // The window cannot work without any of its services; a missing one is a
 // programming error caught at once.
@@ -93,14 +90,14 @@ void TMainForm::BuildControls() {
     l1->setGeometry(8, 20, 100, 22);
     mp3format = new QComboBox(GroupBox1);
     mp3format->setGeometry(110, 20, 80, 22);
-    for (const char* r : kMp3Rates) mp3format->addItem(QString::fromLatin1(r));
+    for (const std::int32_t r : zirpel::kMp3OutputRates) mp3format->addItem(QString::number(r));
     auto* l2 = new QLabel(QString::fromUtf8("kHz"), GroupBox1);
     l2->setGeometry(196, 20, 80, 22);
     auto* l3 = new QLabel(QString::fromUtf8("Bitrate:"), GroupBox1);
     l3->setGeometry(8, 48, 100, 22);
     BitRate = new QComboBox(GroupBox1);
     BitRate->setGeometry(110, 48, 80, 22);
-    for (const char* r : kBitRates) BitRate->addItem(QString::fromLatin1(r));
+    for (const std::int32_t r : zirpel::kMp3BitRates) BitRate->addItem(QString::number(r));
     auto* l4 = new QLabel(QString::fromUtf8("kBit/Sekunde"), GroupBox1);
     l4->setGeometry(196, 48, 80, 22);
     column->addWidget(top);

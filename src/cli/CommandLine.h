@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/Mp3Lists.h"
+#include "export/Mp3Lists.h"
 #include "cli/Operation.h"
 
 namespace zirpel::cli {

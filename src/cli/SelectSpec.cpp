@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
-#include <locale.h>
 #include <string>
 
 #include "effects/FieldText.h"
@@ -16,11 +15,6 @@ namespace {
 // Far beyond any clip's index count, small enough that doubling for stereo
 // cannot overflow.
 constexpr std::int64_t kIndexLimit = std::int64_t{1} << 40;
-
-locale_t CLocale() {
-    static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    return c;
-}
 
 // [sign] digits, saturating at kIndexLimit.
 std::optional<std::int64_t> ParseIndex(std::string_view t) {
@@ -55,10 +49,7 @@ std::optional<SelectEnd> ParseEnd(std::string_view t) {
 
 std::optional<Extended> ParseSeconds(std::string_view text) {
     // The time field decides what is a number; only its limits are left out.
-    if (!ParseTimeText(text)) return std::nullopt;
-    std::string c(text);
-    std::replace(c.begin(), c.end(), ',', '.');
-    return strtold_l(c.c_str(), nullptr, CLocale());
+    return ParseSecondsText(text);
 }
 
 std::optional<SelectSpec> ParseSelectSpec(std::string_view text) {

@@ -58,15 +58,20 @@ Extended ClampTime(Extended seconds) {
     return std::clamp(seconds, kMinTime, kMaxTime);
 }
 
-std::optional<Extended> ParseTimeText(std::string_view text) {
+std::optional<Extended> ParseSecondsText(std::string_view text) {
     const std::string_view t = Trim(text);
     if (!IsDecimalNumber(t)) return std::nullopt;
     std::string c(t);
     std::replace(c.begin(), c.end(), ',', '.');
     // Rounds the decimal text straight to the 80-bit format; out-of-range
-    // exponents give 0 or infinity, which the clamp then holds.
-    const Extended value = strtold_l(c.c_str(), nullptr, CLocale());
-    return ClampTime(value);
+    // exponents give 0 or infinity.
+    return strtold_l(c.c_str(), nullptr, CLocale());
+}
+
+std::optional<Extended> ParseTimeText(std::string_view text) {
+    const std::optional<Extended> value = ParseSecondsText(text);
+    if (!value) return std::nullopt;
+    return ClampTime(*value);
 }
 
 Extended ReadTimeText(std::string_view text) { return ParseTimeText(text).value_or(kMinTime); }

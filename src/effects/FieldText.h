@@ -18,10 +18,14 @@ namespace zirpel {
 inline constexpr Extended kMinTime = 1e-06L, kMaxTime = 100.0L;
 inline constexpr std::int32_t kMinRate = 1, kMaxRate = 200000;
 
-// The time field's number: surrounding blanks, an optional sign, digits with
-// a decimal comma or point, an optional exponent. Parsed in the C locale at
-// extended precision whatever the process locale is. nullopt when the text
-// is not such a number; otherwise the value held within kMinTime..kMaxTime.
+// A number as the time field takes it: surrounding blanks, an optional
+// sign, digits with a decimal comma or point, an optional exponent. Parsed in
+// the C locale at extended precision whatever the process locale is, without
+// the field's limits (the command line's selection in seconds uses it).
+// nullopt when the text is not such a number.
+std::optional<Extended> ParseSecondsText(std::string_view text);
+
+// The time field's number: ParseSecondsText held within kMinTime..kMaxTime.
 std::optional<Extended> ParseTimeText(std::string_view text);
 
 // What the time field reads: ParseTimeText, with a non-number as kMinTime.

@@ -1,13 +1,14 @@
 // The values the editor's two MP3 lists ("Samplefrequenz:" and "Bitrate:")
-// offer, their initial selections, and the small ringtone's forced values.
-// The command line accepts exactly these and nothing else.
+// offer, in their order, their initial selections, and the small ringtone's
+// forced values. The window fills its lists from these; the command line
+// accepts exactly these and nothing else.
 #pragma once
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
 
-namespace zirpel::cli {
+namespace zirpel {
 
 inline constexpr std::array<std::int32_t, 7> kMp3OutputRates{48000, 44100, 32000, 24000,
                                                              22050, 16000, 11025};
@@ -27,4 +28,4 @@ constexpr bool IsOfferedBitRate(std::int32_t kbps) {
     return std::find(kMp3BitRates.begin(), kMp3BitRates.end(), kbps) != kMp3BitRates.end();
 }
 
-}  // namespace zirpel::cli
+}  // namespace zirpel
