@@ -35,7 +35,8 @@ bool Open(const Job& job, CliTools& tools, ProgressLine& progress, Clip& clip, F
     progress.Begin("zirpel: " + job.input + ": Öffnen");
     OpenResult result;
     try {
-        result = OpenAudioFile(job.input, tools.codec, tools.tempFolder, progress);
+        // No temporary file: the clip is decoded straight into memory.
+        result = OpenAudioFile(job.input, tools.codec, tools.tempFolder, progress, Mp3Staging::Memory);
     } catch (const std::bad_alloc&) {
         outcome = Fail(kExitFile, job.input, NoticeText(NoticeFor(EffectStatus::OutOfMemory)));
         return false;

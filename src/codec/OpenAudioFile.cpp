@@ -28,7 +28,7 @@ std::vector<Notice> NoticesFor(const OpenResult& result) {
 }
 
 OpenResult OpenAudioFile(const std::string& fileName, Mp3Codec& codec,
-                         const std::string& tempFolder, LongTask& task) {
+                         const std::string& tempFolder, LongTask& task, Mp3Staging staging) {
     OpenResult result;
     struct stat st {};
     if (::stat(fileName.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return result;
@@ -41,6 +41,16 @@ OpenResult OpenAudioFile(const std::string& fileName, Mp3Codec& codec,
     }
 
     result.mp3 = true;
+    if (staging == Mp3Staging::Memory) {
+        MemoryWaveTarget memory;
+        result.conversion = ConvertMP3WAV(fileName, memory, codec, task);
+        if (memory.created()) {
+            WaveRead wave = memory.TakeClip();
+            result.read = wave.status;
+            result.clip = std::move(wave.clip);
+        }
+        return result;
+    }
     TempWaveFile temp(tempFolder);  // deleted on every way out of here
     result.conversion = ConvertMP3WAV(fileName, temp, codec, task);
     if (temp.created()) {

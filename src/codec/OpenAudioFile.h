@@ -35,12 +35,19 @@ struct OpenResult {
 // then "Konnte Datei nicht öffnen" unless the file was read.
 std::vector<Notice> NoticesFor(const OpenResult& result);
 
+// Where an MP3 file's WAV form is made before it becomes the clip: the
+// temporary file tempwav<n>.wav (the editor's Open), or memory, from where
+// the audio becomes the clip without being copied (the command line).
+enum class Mp3Staging { TemporaryFile, Memory };
+
 // Opens `fileName`. Anything that exists but is not a regular file (a
 // folder, a FIFO, a device) is refused at once, before any read. MP3 files
 // are converted into a temporary file in `tempFolder`, which is deleted
-// before this returns, whatever happens. EACMConvertor and EInOutError of
-// the conversion escape to the caller (the window's general error display).
+// before this returns, whatever happens, or into memory, where the clip is
+// checked as the WAV reader checks the file. EACMConvertor and EInOutError
+// of the conversion escape to the caller (the window's general error display).
 OpenResult OpenAudioFile(const std::string& fileName, Mp3Codec& codec,
-                         const std::string& tempFolder, LongTask& task);
+                         const std::string& tempFolder, LongTask& task,
+                         Mp3Staging staging = Mp3Staging::TemporaryFile);
 
 }  // namespace zirpel
