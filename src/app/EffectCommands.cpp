@@ -1,6 +1,6 @@
-// The "Effekte" menu and "Sampleformat ändern...": read the dialog, call the
-// Qt-free effect, then either redraw (samples changed in place), install
-// the new clip (crossfade, format change) or show the error.
+// The "Effekte" menu and "Sampleformat ändern...": read the dialog, hand the
+// Qt-free effect to the document (which reports what it changed), and show
+// the error, if any.
 #include "app/MainUnit.h"
 #include "effects/Crossfade.h"
 #include "effects/Echo.h"
@@ -15,6 +15,7 @@
 
 #include <QDialog>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -31,69 +32,85 @@ std::optional<zirpel::Extended> TMainForm::AskEffectTime(const char* preset) {
     return EchoForm->Time();
 }
 
-void TMainForm::FinishInPlaceEffect(zirpel::EffectStatus status) {
+void TMainForm::FinishEffect(zirpel::EffectStatus status) {
+    // The document has redrawn what changed; an error changed nothing.
     const zirpel::Notice notice = zirpel::NoticeFor(status);
-    // An error leaves every sample as it was: nothing to redraw.
-    if (!notice.empty()) return ShowNotice(notice);
-    PaintBox1Paint();
+    if (!notice.empty()) ShowNotice(notice);
 }
 
-void TMainForm::FinishNewClipEffect(zirpel::EffectStatus status, zirpel::Clip clip) {
-    const zirpel::Notice notice = zirpel::NoticeFor(status);
-    if (!notice.empty()) return ShowNotice(notice);
-    if (status == zirpel::EffectStatus::Done)
-        ReplaceClip(std::move(clip));
-    else
-        PaintBox1Paint();  // nothing to change (a clip too short to crossfade)
+namespace {
+
+// The frames an in-place effect may write: the effect range, with frame hi
+// itself when it lies inside the clip.
+zirpel::FrameSpan RangeFrames(const zirpel::EditorDocument& doc) {
+    const zirpel::ClipSpan clip = doc.Span();
+    const std::int32_t n = clip.frames();
+    const zirpel::EffectRange r = zirpel::EffectFrames(doc.CurrentSelection(), n, clip.format);
+    return {r.lo, std::min<std::int64_t>(std::int64_t{r.hi} + 1, n)};
+}
+
+}  // namespace
+
+void TMainForm::RunInPlace(const char* step, const zirpel::EditorDocument::InPlaceEffect& effect) {
+    FinishEffect(FDocument.ChangeSamples(step, RangeFrames(FDocument), effect));
 }
 
 void TMainForm::Echo1Click() {
     const auto seconds = AskEffectTime(kEchoPreset);
     if (!seconds) return;
-    FinishInPlaceEffect(zirpel::Echo(ClipSamples(), CurrentSelection(), *seconds));
+    RunInPlace("Echo", [&](zirpel::MutableClipSpan c, const zirpel::Selection& s) {
+        return zirpel::Echo(c, s, *seconds);
+    });
 }
 
 void TMainForm::Weicheinblenden1Click() {
     const auto seconds = AskEffectTime(kFadePreset);
     if (!seconds) return;
-    FinishInPlaceEffect(zirpel::FadeIn(ClipSamples(), CurrentSelection(), *seconds));
+    RunInPlace("Weich einblenden", [&](zirpel::MutableClipSpan c, const zirpel::Selection& s) {
+        return zirpel::FadeIn(c, s, *seconds);
+    });
 }
 
 void TMainForm::Weichausblenden1Click() {
     const auto seconds = AskEffectTime(kFadePreset);
     if (!seconds) return;
-    FinishInPlaceEffect(zirpel::FadeOut(ClipSamples(), CurrentSelection(), *seconds));
+    RunInPlace("Weich ausblenden", [&](zirpel::MutableClipSpan c, const zirpel::Selection& s) {
+        return zirpel::FadeOut(c, s, *seconds);
+    });
 }
 
 void TMainForm::EndeaufAnfangberblenden1Click() {
     const auto seconds = AskEffectTime(kFadePreset);
     if (!seconds) return;
-    zirpel::Clip out;
-    const zirpel::EffectStatus status = zirpel::Crossfade(CurrentClip(), *seconds, out);
-    FinishNewClipEffect(status, std::move(out));
+    FinishEffect(FDocument.BuildClip("Ende auf Anfang überblenden",
+                                     [&](zirpel::ClipSpan in, const zirpel::Selection&, zirpel::Clip& out) {
+                                         return zirpel::Crossfade(in, *seconds, out);
+                                     }));
 }
 
-void TMainForm::MaximaleLautstrke1Click() {
-    FinishInPlaceEffect(zirpel::Maximize(ClipSamples(), CurrentSelection()));
-}
+void TMainForm::MaximaleLautstrke1Click() { RunInPlace("Maximale Lautstärke", zirpel::Maximize); }
 
-void TMainForm::Lauter101Click() { FinishInPlaceEffect(zirpel::Louder(ClipSamples(), CurrentSelection())); }
+void TMainForm::Lauter101Click() { RunInPlace("Lauter 10%", zirpel::Louder); }
 
-void TMainForm::Leiser101Click() { FinishInPlaceEffect(zirpel::Quieter(ClipSamples(), CurrentSelection())); }
+void TMainForm::Leiser101Click() { RunInPlace("Leiser 10%", zirpel::Quieter); }
 
-void TMainForm::Rckwrts1Click() { FinishInPlaceEffect(zirpel::Reverse(ClipSamples(), CurrentSelection())); }
+void TMainForm::Rckwrts1Click() { RunInPlace("Rückwärts", zirpel::Reverse); }
 
 // The speed commands change the rate alone: the bytes, the selection and the
 // view stay, and nothing is redrawn.
-void TMainForm::Schneller101Click() { FSampleRate = zirpel::FasterRate(FSampleRate); }
+void TMainForm::Schneller101Click() { FDocument.SetRate(zirpel::FasterRate(FDocument.SampleRate()), "Schneller 10%"); }
 
-void TMainForm::Langsamer101Click() { FSampleRate = zirpel::SlowerRate(FSampleRate); }
+void TMainForm::Langsamer101Click() {
+    FDocument.SetRate(zirpel::SlowerRate(FDocument.SampleRate()), "Langsamer 10%");
+}
 
 void TMainForm::ChangeFormatClick() {
-    SampleFormat->Prefill(ClipFormat());
-    if (FSampleSize == 0) return;
+    SampleFormat->Prefill(FDocument.Format());
+    if (FDocument.SampleSize() == 0) return;
     if (ExecDialog(*SampleFormat) != QDialog::Accepted) return;
-    zirpel::Clip out;
-    const zirpel::EffectStatus status = zirpel::ChangeFormat(CurrentClip(), SampleFormat->Settings(), out);
-    FinishNewClipEffect(status, std::move(out));
+    const zirpel::FormatChangeSettings settings = SampleFormat->Settings();
+    FinishEffect(FDocument.BuildClip("Sampleformat ändern",
+                                     [&](zirpel::ClipSpan in, const zirpel::Selection&, zirpel::Clip& out) {
+                                         return zirpel::ChangeFormat(in, settings, out);
+                                     }));
 }

@@ -65,6 +65,7 @@ TMainForm::TMainForm(MainFormServices services, QWidget* parent)
     setFont(small);
     BuildControls();
     BuildMenu();
+    FDocument.SetListener([this](const zirpel::DocumentChange& change) { DocumentChanged(change); });
     FormCreate();
 }
 
@@ -285,9 +286,8 @@ void TMainForm::FormClose() { FStopRequested = true; }
 void TMainForm::FormDestroy() {
     FStopRequested = true;
     ReleasePlayback();
-    FSampleData.clear();
-    FSampleData.shrink_to_fit();
-    FSampleSize = 0;
+    FDocument.SetListener({});
+    FDocument.Release();
     FViewBitmap = QImage();
 }
 
