@@ -155,6 +155,8 @@ public:
     void Schneller101Click();
     void Langsamer101Click();
     void ChangeFormatClick();
+    // Every row of the effect table runs here: its dialog, the document, the error.
+    void RunEffect(const zirpel::EffectEntry& effect);
     // audio CD
     void MusikCDBtnClick();
 
@@ -202,16 +204,14 @@ private:
     // The sample index under view column x.
     std::int32_t IndexUnderMouse(int x) const;
 
-    // The effects' common steps: the time dialog with its preset (nothing
-    // on cancel), an in-place effect over the effect range, and the message
-    // of an effect that failed.
-    std::optional<zirpel::Extended> AskEffectTime(const char* preset);
-    void RunInPlace(const char* step, const zirpel::EditorDocument::InPlaceEffect& effect);
-    void FinishEffect(zirpel::EffectStatus status);
+    // The time dialog with the row's preset, its answer held within the
+    // row's limits (nothing on cancel).
+    std::optional<zirpel::Extended> AskEffectTime(const zirpel::TimeLimits& time);
 
     template <typename Sender, typename Signal>
     void Wire(Sender* sender, Signal signal, void (TMainForm::*handler)());
     QAction* AddMenuCommand(QMenu* menu, const QString& caption, void (TMainForm::*handler)());
+    QAction* AddEffectCommand(QMenu* menu, const zirpel::EffectEntry& row);
 
     // ---- platform set-up and release ----
     void SetUpPlayback();         // creates the sound output

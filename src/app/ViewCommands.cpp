@@ -1,5 +1,5 @@
 // The waveform view's commands: repaint, zoom, scrolling, mouse selection,
-// crop and cut, and what the view does when the document changes. The
+// and what the view does when the document changes. The
 // arithmetic lives in the Qt-free view core.
 #include <QLabel>
 #include <QScrollBar>
@@ -9,7 +9,6 @@
 #include <limits>
 
 #include "app/MainUnit.h"
-#include "effects/CropCut.h"
 #include "view/Selection.h"
 #include "view/WaveformGeometry.h"
 #include "view/Zoom.h"
@@ -110,11 +109,5 @@ void TMainForm::PaintBox1MouseMove(int x, bool leftButtonHeld) {
 }
 
 void TMainForm::PaintBox1MouseUp(int x) { FDocument.SetSelection({FDocument.SelAnchor(), IndexUnderMouse(x)}); }
-
-void TMainForm::CropToSelectionClick() {
-    FDocument.BuildClip("Zur Auswahl zurechtschneiden", zirpel::CropSelection);
-}
-
-void TMainForm::CutSelectionBtnClick() { FDocument.BuildClip("Die Auswahl wegschneiden", zirpel::CutSelection); }
 
 void TMainForm::SelectNothingBtnClick() { FDocument.SetSelection({0, 0}); }

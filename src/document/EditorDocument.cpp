@@ -52,6 +52,25 @@ void EditorDocument::SetRate(std::int32_t rate, std::string_view) {
     Notify({DocumentChange::Kind::RateChanged});
 }
 
+EffectStatus EditorDocument::Apply(const EffectEntry& effect, const EffectArgument& argument) {
+    const std::string_view step = effect.StepName();
+    switch (effect.kind) {
+        case EffectKind::InPlace:
+            return ChangeSamples(step, effect.changes(Span(), CurrentSelection(), argument),
+                                 [&](MutableClipSpan clip, const Selection& sel) {
+                                     return effect.inPlace(clip, sel, argument);
+                                 });
+        case EffectKind::NewClip:
+            return BuildClip(step, [&](ClipSpan in, const Selection& sel, Clip& out) {
+                return effect.newClip(in, sel, argument, out);
+            });
+        case EffectKind::Rate:
+            SetRate(effect.rate(FSampleRate), step);
+            return EffectStatus::Done;
+    }
+    return EffectStatus::Unchanged;
+}
+
 void EditorDocument::Release() {
     FSampleData = {};
     FSampleSize = 0;

@@ -18,6 +18,7 @@
 #include "clip/Clip.h"
 #include "clip/Selection.h"
 #include "effects/EffectStatus.h"
+#include "effects/EffectTable.h"
 
 namespace zirpel {
 
@@ -88,6 +89,10 @@ public:
 
     // Sets FSampleRate alone.
     void SetRate(std::int32_t rate, std::string_view step);
+
+    // Runs one row of the effect table with its argument, named by the
+    // row's caption.
+    EffectStatus Apply(const EffectEntry& effect, const EffectArgument& argument);
 
     // Frees the clip without reporting it (the window is going away).
     void Release();
