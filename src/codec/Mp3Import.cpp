@@ -141,16 +141,21 @@ private:
 // Decodes the file in pieces when that can help: a decoder that can be
 // worked frame by frame, more than one piece for the file's size and the
 // cores, and one uniform chain of frames in the format the stream was opened
-// for.
+// for. A target in memory is given the room the frames will need at the most
+// either way, so that it does not grow piecemeal.
 PiecesResult DecodeInPieces(const ByteSource& source, std::uint64_t dataStart, const std::uint8_t* fmt16,
                             TACMConvertor& conv, const Mp3Codec& codec, PcmTarget& target, LongTask& task) {
     const std::uint64_t size = source.size();
     const int pieces = codec.pieces > 0 ? codec.pieces
                                          : Mp3PiecesFor(size > dataStart ? size - dataStart : 0, AvailableCores());
-    const Mp3FrameDecoderFactory decoders = acmStreamFrameDecoders(conv.FStreamHandle);
-    if (pieces < 2 || !decoders) return {};
+    const Mp3FrameDecoderFactory decoders = pieces > 1 ? acmStreamFrameDecoders(conv.FStreamHandle)
+                                                       : Mp3FrameDecoderFactory{};
+    if (!decoders && !target.WantsRoom()) return {};
     const Mp3FrameChain chain = ScanMp3Frames(source, dataStart);
-    if (!chain.uniform || chain.channels != GetLE16(fmt16 + 2) || chain.sampleRate != GetLE32(fmt16 + 4))
+    const std::uint64_t room = chain.frames.size() * std::uint64_t(chain.samplesPerFrame) * chain.channels * 2;
+    if (target.WantsRoom() && room > 0) target.Reserve(kWaveHeaderSize + std::min(room, kMaxWaveFileLength));
+    if (!decoders || !chain.uniform || chain.channels != GetLE16(fmt16 + 2) ||
+        chain.sampleRate != GetLE32(fmt16 + 4))
         return {};
     return DecodeMp3InPieces(source, dataStart, chain, decoders, pieces, kMaxWaveFileLength - kWaveHeaderSize,
                              target, task);

@@ -32,6 +32,9 @@ public:
         (void)length;
         return true;
     }
+    // Whether Reserve is worth a look at the frames for a target that gets
+    // its writes one after the other.
+    virtual bool WantsRoom() const { return false; }
 };
 
 // The WAV file in memory: the header apart from the audio, so that the audio
@@ -43,6 +46,7 @@ public:
     bool WriteAt(std::uint64_t offset, const std::uint8_t* data, std::size_t size) override;
     bool Truncate(std::uint64_t length) override;
     bool Reserve(std::uint64_t length) override;
+    bool WantsRoom() const override { return true; }
 
     bool created() const { return created_; }
     // The clip, checked as the WAV reader checks a file: the format of the
