@@ -35,6 +35,7 @@ struct CliRequest {
     bool bitRateGiven = false;
     bool ringtone = false;
     bool quiet = false;
+    int jobs = 0;  // -j / --jobs: files at once; 0 for one per core
 };
 
 struct ParsedCommandLine {

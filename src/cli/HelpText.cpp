@@ -114,6 +114,9 @@ Ausgabe:
 Sonstiges:
   -q, --quiet        keine Fortschrittsanzeige (sie erscheint ohnehin nur,
                      wenn die Fehlerausgabe ein Terminal ist)
+  -j, --jobs N       bearbeitet bis zu N Dateien zugleich (Vorgabe: eine je
+                     Prozessorkern); die Meldungen kommen in der Reihenfolge
+                     der Eingaben, -j 1 bearbeitet eine nach der anderen
   -h, --help         diese Hilfe
   --version          Version
   --                 alles danach sind Dateinamen

@@ -60,16 +60,22 @@ bool Open(const Job& job, CliTools& tools, ProgressLine& progress, EditorDocumen
 }
 
 void Save(const Job& job, ClipSpan clip, CliTools& tools, ProgressLine& progress,
-          FileOutcome& outcome) {
+          FileOutcome& outcome, PendingOutput* pending) {
+    SafeFile* uncommitted = nullptr;
+    if (pending != nullptr) {
+        pending->file = std::make_unique<SafeFile>();
+        pending->name = job.output;
+        uncommitted = pending->file.get();
+    }
     SaveStatus status = SaveStatus::Saved;
     if (job.kind == OutputKind::Wave) {
-        status = SaveClipAsWaveFile(job.output, clip);
+        status = SaveClipAsWaveFile(job.output, clip, uncommitted);
     } else {
         StopAwareEncoder encoder(tools.encoder, [&progress] { return progress.StopRequested(); });
         progress.Begin("zirpel: " + job.output + ": Speichern");
         try {
             status = SaveClipAsMP3File(encoder, job.output, clip, job.mp3Rate, job.bitRate,
-                                       progress);
+                                       progress, uncommitted);
         } catch (const EMP3Encoder& e) {
             progress.End();
             outcome = Fail(kExitFile, job.output, encoder.stopped() ? kMsgStopped : GeneralErrorText(e.what()));
@@ -87,14 +93,29 @@ void Save(const Job& job, ClipSpan clip, CliTools& tools, ProgressLine& progress
     }
 }
 
+// Drops a pending output unless the whole file went well.
+FileOutcome Finished(FileOutcome outcome, PendingOutput* pending) {
+    if (pending != nullptr && outcome.code != kExitDone) pending->file.reset();
+    return outcome;
+}
+
 }  // namespace
 
 std::string NoticeText(const Notice& notice) {
     return notice.style == NoticeStyle::GeneralError ? GeneralErrorText(notice.text) : notice.text;
 }
 
+void CommitOutput(PendingOutput& pending, FileOutcome& outcome) {
+    if (!pending.file) return;
+    if (!pending.file->commit()) {
+        outcome.code = kExitFile;
+        outcome.messages.push_back({pending.name, NoticeText(NoticeFor(SaveStatus::CannotWrite))});
+    }
+    pending.file.reset();
+}
+
 FileOutcome ProcessFile(const Job& job, const std::vector<Operation>& operations, CliTools& tools,
-                        ProgressLine& progress) {
+                        ProgressLine& progress, PendingOutput* pending) {
     if (progress.StopRequested()) return Fail(kExitFile, job.input, kMsgStopped);
     if (job.mustDifferFromInput && SameFile(job.input, job.output))
         return Fail(kExitFile, job.output, kMsgOutputIsInput);
@@ -112,8 +133,8 @@ FileOutcome ProcessFile(const Job& job, const std::vector<Operation>& operations
         }
     }
     if (progress.StopRequested()) return Fail(kExitFile, job.input, kMsgStopped);
-    Save(job, doc.Span(), tools, progress, outcome);
-    return outcome;
+    Save(job, doc.Span(), tools, progress, outcome, pending);
+    return Finished(std::move(outcome), pending);
 }
 
 }  // namespace zirpel::cli

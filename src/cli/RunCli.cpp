@@ -10,6 +10,8 @@
 #include "cli/ProcessFile.h"
 #include "codec/ACMConvertor.h"
 #include "codec/Mp3Import.h"
+#include "codec/Mp3Pieces.h"
+#include "cli/ParallelRun.h"
 
 namespace zirpel::cli {
 namespace {
@@ -51,6 +53,24 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
         }
     }
 
+    ProgressLine progress(env.err, env.errIsTerminal && !request.quiet, env.stopRequested);
+    const int cores = AvailableCores();
+    int workers = std::min<int>(request.jobs > 0 ? request.jobs : cores, static_cast<int>(plan.jobs.size()));
+    if (OutputsRepeat(plan.jobs)) workers = 1;
+    if (workers > 1) {
+        // Several files at once; each file's MP3 import gets its share of the cores.
+        const ParallelRun run{env.codecs, env.encoder, env.tempFolder, workers, std::max(1, cores / workers),
+                              env.stopRequested};
+        int status = kExitDone;
+        RunInParallel(plan.jobs, request.operations, run, progress,
+                      [&](std::size_t, const FileOutcome& outcome) {
+                          for (const FileMessage& m : outcome.messages)
+                              env.err << "zirpel: " << m.file << ": " << m.text << '\n';
+                          status = std::max<int>(status, outcome.code);
+                      });
+        return progress.StopRequested() ? std::max<int>(status, kExitFile) : status;
+    }
+
     // The MP3 import's codec side, set up as the window does at start.
     TACMConvertor mp3wav(env.codecs);
     mp3wav.LoadMp3WavStoredValues();
@@ -60,7 +80,6 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
     Mp3Codec codec{mp3wav, formats, formatCount};
     CliTools tools{codec, env.encoder, env.tempFolder};
 
-    ProgressLine progress(env.err, env.errIsTerminal && !request.quiet, env.stopRequested);
     int status = kExitDone;
     for (const Job& job : plan.jobs) {
         const FileOutcome outcome = ProcessFile(job, request.operations, tools, progress);

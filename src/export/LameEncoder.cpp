@@ -29,6 +29,7 @@ LameEncoder::LameEncoder() = default;
 LameEncoder::~LameEncoder() = default;
 
 LameEncoder::Stream* LameEncoder::Find(HBE_STREAM handle) {
+    std::lock_guard g(lock_);
     const auto it = streams_.find(handle);
     return it == streams_.end() ? nullptr : &it->second;
 }
@@ -38,6 +39,9 @@ BE_ERR LameEncoder::beInitStream(const BE_CONFIG* config, std::uint32_t* samples
     if (config == nullptr || samplesPerChunk == nullptr || outputBufferSize == nullptr ||
         stream == nullptr)
         return BE_ERR_INVALID_FORMAT_PARAMETERS;
+    // Setting up a stream fills tables libmp3lame shares between streams:
+    // one set-up at a time.
+    std::lock_guard g(lock_);
     if (config->dwConfig != BE_CONFIG_LAME || config->dwStructVersion < 1 ||
         config->dwStructSize < CURRENT_STRUCT_SIZE)
         return BE_ERR_INVALID_FORMAT;
@@ -157,6 +161,7 @@ BE_ERR LameEncoder::beDeinitStream(HBE_STREAM stream, std::uint8_t* output,
 }
 
 BE_ERR LameEncoder::beCloseStream(HBE_STREAM stream) {
+    std::lock_guard g(lock_);
     return streams_.erase(stream) != 0 ? BE_ERR_SUCCESSFUL : BE_ERR_INVALID_HANDLE;
 }
 

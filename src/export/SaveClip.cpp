@@ -130,18 +130,28 @@ std::string CompleteSaveFileName(const std::string& fileName, int filterIndex) {
 
 SaveStatus SaveClipAsMP3File(Mp3Encoder& encoder, const std::string& fileName,
                              const ClipSpan& clip, std::int32_t outputRate, std::int32_t bitRate,
-                             LongTask& task) {
-    SafeFile file;
+                             LongTask& task, SafeFile* uncommitted) {
+    SafeFile own;
+    SafeFile& file = uncommitted != nullptr ? *uncommitted : own;
     if (!file.open(fileName)) return SaveStatus::CannotCreate;
     const SaveStatus status = EncodeClipToMP3(encoder, clip, outputRate, bitRate, file, task);
-    if (status != SaveStatus::Saved) return status;  // the file drops its temporary copy
+    if (status != SaveStatus::Saved) {
+        file.discard();  // the temporary copy goes
+        return status;
+    }
+    if (uncommitted != nullptr) return SaveStatus::Saved;
     return file.commit() ? SaveStatus::Saved : SaveStatus::CannotWrite;
 }
 
-SaveStatus SaveClipAsWaveFile(const std::string& fileName, const ClipSpan& clip) {
-    SafeFile file;
+SaveStatus SaveClipAsWaveFile(const std::string& fileName, const ClipSpan& clip, SafeFile* uncommitted) {
+    SafeFile own;
+    SafeFile& file = uncommitted != nullptr ? *uncommitted : own;
     if (!file.open(fileName)) return SaveStatus::CannotWrite;
-    if (!WriteWaveFile(file, clip)) return SaveStatus::CannotWrite;
+    if (!WriteWaveFile(file, clip)) {
+        file.discard();
+        return SaveStatus::CannotWrite;
+    }
+    if (uncommitted != nullptr) return SaveStatus::Saved;
     return file.commit() ? SaveStatus::Saved : SaveStatus::CannotWrite;
 }
 

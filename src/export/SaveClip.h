@@ -11,6 +11,7 @@
 #include "clip/Notice.h"
 #include "export/BeConfig.h"
 #include "export/Mp3Encoder.h"
+#include "export/SafeFile.h"
 #include "wave/ByteSink.h"
 
 namespace zirpel {
@@ -63,9 +64,12 @@ SaveStatus EncodeClipToMP3(Mp3Encoder& encoder, const ClipSpan& clip, std::int32
 // EncodeClipToMP3 into the named file. Nothing replaces the file unless the
 // whole encoding succeeded and was written out: CannotCreate if the file
 // cannot be created, CannotWrite if a write or the final replace fails.
+// With `uncommitted`, the file is written into it but not put in place:
+// the caller's commit() does that later (the command line's parallel run
+// puts its outputs in place in the order of the inputs).
 SaveStatus SaveClipAsMP3File(Mp3Encoder& encoder, const std::string& fileName,
                              const ClipSpan& clip, std::int32_t outputRate, std::int32_t bitRate,
-                             LongTask& task);
+                             LongTask& task, SafeFile* uncommitted = nullptr);
 
 // The save dialog's filter and the extension each of its entries gives a
 // name typed without one.
@@ -80,6 +84,7 @@ std::string CompleteSaveFileName(const std::string& fileName, int filterIndex);
 // The clip as a WAV file (WriteWaveFile into the safe file's descriptor),
 // replacing the named file only when the whole file was written. Saved or
 // CannotWrite.
-SaveStatus SaveClipAsWaveFile(const std::string& fileName, const ClipSpan& clip);
+SaveStatus SaveClipAsWaveFile(const std::string& fileName, const ClipSpan& clip,
+                              SafeFile* uncommitted = nullptr);
 
 }  // namespace zirpel
