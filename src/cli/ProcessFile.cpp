@@ -35,7 +35,9 @@ bool Open(const Job& job, CliTools& tools, ProgressLine& progress, Clip& clip, F
     progress.Begin("zirpel: " + job.input + ": Öffnen");
     OpenResult result;
     try {
-        result = OpenAudioFile(job.input, tools.codec, tools.tempFolder, progress);
+        OpenOptions options;
+        options.dither = job.dither;
+        result = OpenAudioFile(job.input, tools.codec, tools.tempFolder, progress, options);
     } catch (const std::bad_alloc&) {
         outcome = Fail(kExitFile, job.input, NoticeText(NoticeFor(EffectStatus::OutOfMemory)));
         return false;
@@ -54,21 +56,24 @@ bool Open(const Job& job, CliTools& tools, ProgressLine& progress, Clip& clip, F
         outcome.code = kExitFile;
         return false;
     }
+    if (const std::string note = ConversionNote(result); !note.empty())
+        outcome.messages.push_back({job.input, note});
     clip = std::move(result.clip);
     return true;
 }
 
 void Save(const Job& job, const Clip& clip, CliTools& tools, ProgressLine& progress,
           FileOutcome& outcome) {
-    SaveStatus status = SaveStatus::Saved;
+    SaveOutcome saved;
+    const auto stopped = [&progress] { return progress.StopRequested(); };
+    SaveRequest request{job.kind, job.output, job.mp3Rate, job.bitRate};
     if (job.kind == OutputKind::Wave) {
-        status = SaveClipAsWaveFile(job.output, clip.span());
+        saved = SaveClipAs(request, clip.span(), tools.encoder, progress);
     } else {
-        StopAwareEncoder encoder(tools.encoder, [&progress] { return progress.StopRequested(); });
+        StopAwareEncoder encoder(tools.encoder, stopped);
         progress.Begin("zirpel: " + job.output + ": Speichern");
         try {
-            status = SaveClipAsMP3File(encoder, job.output, clip.span(), job.mp3Rate, job.bitRate,
-                                       progress);
+            saved = SaveClipAs(request, clip.span(), encoder, progress, stopped);
         } catch (const EMP3Encoder& e) {
             progress.End();
             outcome = Fail(kExitFile, job.output, encoder.stopped() ? kMsgStopped : GeneralErrorText(e.what()));
@@ -80,9 +85,13 @@ void Save(const Job& job, const Clip& clip, CliTools& tools, ProgressLine& progr
         }
         progress.End();
     }
-    if (status != SaveStatus::Saved) {
+    if (saved.status == SaveStatus::Stopped) {
+        outcome = Fail(kExitFile, job.output, kMsgStopped);
+    } else if (saved.status != SaveStatus::Saved) {
         outcome.code = kExitFile;
-        outcome.messages.push_back({job.output, NoticeText(NoticeFor(status))});
+        outcome.messages.push_back({job.output, NoticeText(NoticeFor(saved.status))});
+    } else if (!saved.note.empty()) {
+        outcome.messages.push_back({job.output, saved.note});
     }
 }
 
