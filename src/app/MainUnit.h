@@ -174,6 +174,7 @@ public:
     // corner until the next Open or Save; empty text hides it.
     void ShowNote(const std::string& text);
     QLabel* FNote = nullptr;
+    QAction* DitherAction = nullptr;  // "Bearbeiten" > "Beim Öffnen auf 16 Bit dithern"
     // Triangular dither where Open rounds samples to 16 bit (off unless asked for).
     bool FDitherOnOpen = false;
 

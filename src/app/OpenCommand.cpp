@@ -12,6 +12,7 @@ void TMainForm::OpenBtnClick() {
     zirpel::FileDialogRequest req;
     req.initialDir = FServices.programFolder;
     req.filter = zirpel::OpenDialogFilter();
+    req.moreFilters = zirpel::OpenDialogMoreFilters();
     req.defaultExt = "WAV";
     const auto choice = FServices.dialogs->openFile(req);
     if (!choice) return;

@@ -40,7 +40,8 @@ void TMainForm::SaveBtnClick() {
     const std::size_t entries = zirpel::SaveFormats(ringtone).size();
     zirpel::FileDialogRequest req;
     req.initialDir = FServices.programFolder;
-    req.filter = zirpel::SaveDialogFilter(ringtone);
+    req.filter = zirpel::SaveDialogFilter();
+    if (!ringtone) req.moreFilters = zirpel::SaveDialogMoreFilters();
     req.defaultExt = "WAV";
     req.filterIndex = static_cast<std::size_t>(FSaveFilterIndex) <= entries ? FSaveFilterIndex : 1;
     req.confirmOverwrite = true;

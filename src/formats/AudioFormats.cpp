@@ -68,12 +68,17 @@ const AudioFormat* FormatOfWriter(Writer writer) {
     return nullptr;
 }
 
-std::string SaveDialogFilter(bool ringtone) {
+std::string SaveDialogFilter() {
     std::string filter;
-    for (const AudioFormat& f : SaveFormats(ringtone)) {
-        if (!filter.empty()) filter += '|';
-        filter += std::string(f.saveLabel) + "|*." + Upper(f.extensions[0]);
-    }
+    for (const AudioFormat& f : SaveFormats(true))
+        filter += (filter.empty() ? "" : "|") + std::string(f.saveLabel) + "|*." + Upper(f.extensions[0]);
+    return filter;
+}
+
+std::string SaveDialogMoreFilters() {
+    std::string filter;
+    for (const AudioFormat& f : SaveFormats().subspan(SaveFormats(true).size()))
+        filter += (filter.empty() ? "" : "|") + std::string(f.saveLabel) + "|*." + Upper(f.extensions[0]);
     return filter;
 }
 
@@ -83,12 +88,14 @@ Writer WriterOfSaveFilter(int filterIndex, bool ringtone) {
     return formats[static_cast<std::size_t>(filterIndex) - 1].writer;
 }
 
-std::string OpenDialogFilter() {
+std::string OpenDialogFilter() { return "WAV und MP3-Dateien|*.WAV;*.MP3"; }
+
+std::string OpenDialogMoreFilters() {
     std::string all;
     for (const AudioFormat& f : kFormats)
         for (std::string_view e : f.extensions)
             if (!e.empty()) all += (all.empty() ? "*." : ";*.") + Upper(e);
-    return "WAV und MP3-Dateien|*.WAV;*.MP3|Alle Audiodateien|" + all + "|Alle Dateien|*";
+    return "Alle Audiodateien|" + all + "|Alle Dateien|*";
 }
 
 }  // namespace zirpel

@@ -54,16 +54,20 @@ Reader ReaderForFileName(const std::string& fileName);
 // The format written by `writer`, or null for Writer::None.
 const AudioFormat* FormatOfWriter(Writer writer);
 
-// "Label|*.EXT|Label|*.EXT" for the save dialog (upper-case patterns of
-// the first extension).
-std::string SaveDialogFilter(bool ringtone = false);
+// The save dialog's entries as "Label|*.EXT|Label|*.EXT" (upper-case
+// patterns of the first extension): the program's own first two
+// ("MP3-Datei|*.MP3|WAV-Datei|*.WAV"), and those offered after them
+// ("Ogg-Vorbis-Datei|*.OGG"; not by the small ringtone's dialog).
+std::string SaveDialogFilter();
+std::string SaveDialogMoreFilters();
 
 // The writer of save-dialog entry `filterIndex` (1-based); an index
 // outside the entries counts as the first.
 Writer WriterOfSaveFilter(int filterIndex, bool ringtone = false);
 
-// The open dialog's filter: "WAV und MP3-Dateien|*.WAV;*.MP3" first, then
-// every openable extension, then every file.
+// The open dialog's entries: the program's own "WAV und MP3-Dateien|
+// *.WAV;*.MP3", and after it every extension of the table, then every file.
 std::string OpenDialogFilter();
+std::string OpenDialogMoreFilters();
 
 }  // namespace zirpel
