@@ -174,8 +174,8 @@ public:
     // corner until the next Open or Save; empty text hides it.
     void ShowNote(const std::string& text);
     QLabel* FNote = nullptr;
-    QAction* DitherAction = nullptr;  // "Bearbeiten" > "Beim Öffnen auf 16 Bit dithern"
-    // Triangular dither where Open rounds samples to 16 bit (off unless asked for).
+    // Triangular dither where Open rounds samples to 16 bit. Off: the window
+    // has no place for the switch yet (the command line has --dither).
     bool FDitherOnOpen = false;
 
     // Runs one command; an exception escaping it ends the command and is

@@ -236,11 +236,6 @@ void TMainForm::BuildMenu() {
     MenuBearbeiten->addSeparator();
     AddMenuCommand(MenuBearbeiten, QString::fromUtf8("Sampleformat ändern..."),
                    &TMainForm::ChangeFormatClick);
-    MenuBearbeiten->addSeparator();
-    // Off by default: files of more than 16 bits are rounded to the nearest step.
-    DitherAction = MenuBearbeiten->addAction(QString::fromUtf8("Beim Öffnen auf 16 Bit dithern"));
-    DitherAction->setCheckable(true);
-    connect(DitherAction, &QAction::toggled, this, [this](bool on) { FDitherOnOpen = on; });
 
     MenuAnsicht = bar->addMenu(QString::fromUtf8("Ansicht"));
     AddMenuCommand(MenuAnsicht, QString::fromUtf8("Ganze Datei"), &TMainForm::ZoomOutFullClick);
