@@ -34,13 +34,12 @@ void TMainForm::OpenFile(const std::string& fileName) {
 
     for (const zirpel::Notice& notice : zirpel::NoticesFor(result)) ShowNotice(notice);
     if (result.ok()) {
-        ReplaceClip(std::move(result.clip));
+        FDocument.Replace(std::move(result.clip), "Öffnen");
         // What was converted is said once, without a box to click away.
         ShowNote(zirpel::ConversionNote(result));
     } else {
         // The old clip stays, but nothing is selected and the view is redone.
-        FSelAnchor = 0;
-        FSelCaret = 0;
+        FDocument.SetSelection({0, 0});
         UpdateForClip();
     }
 }

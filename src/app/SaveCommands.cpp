@@ -65,7 +65,7 @@ void TMainForm::SaveBtnClick() {
     request.outputRate = mp3format->currentText().toInt();
     request.bitRate = BitRate->currentText().toInt();
     WindowTask task(*this);
-    const zirpel::SaveOutcome outcome = zirpel::SaveClipAs(request, CurrentClip(), *FServices.encoder, task);
+    const zirpel::SaveOutcome outcome = zirpel::SaveClipAs(request, FDocument.Span(), *FServices.encoder, task);
     if (outcome.status != zirpel::SaveStatus::Saved) ShowNotice(zirpel::NoticeFor(outcome.status));
     ShowNote(outcome.note);
 }
@@ -77,7 +77,7 @@ void TMainForm::SaveAsMP3File(const std::string& fileName) {
     // Encoder errors (EMP3Encoder) end the command through the general error display.
     WindowTask task(*this);
     const zirpel::SaveStatus status = zirpel::SaveClipAsMP3File(
-        *FServices.encoder, fileName, CurrentClip(), outputRate, bitRate, task);
+        *FServices.encoder, fileName, FDocument.Span(), outputRate, bitRate, task);
     if (status != zirpel::SaveStatus::Saved) ShowNotice(zirpel::NoticeFor(status));
 }
 

@@ -31,7 +31,7 @@ FileOutcome Fail(ExitCode code, const std::string& file, std::string text) {
 
 // Opens the input. Any failure (the editor's messages, a codec error, a
 // stop during the MP3 import) ends the file with kExitFile.
-bool Open(const Job& job, CliTools& tools, ProgressLine& progress, Clip& clip, FileOutcome& outcome) {
+bool Open(const Job& job, CliTools& tools, ProgressLine& progress, EditorDocument& doc, FileOutcome& outcome) {
     progress.Begin("zirpel: " + job.input + ": Öffnen");
     OpenResult result;
     try {
@@ -58,22 +58,22 @@ bool Open(const Job& job, CliTools& tools, ProgressLine& progress, Clip& clip, F
     }
     if (const std::string note = ConversionNote(result); !note.empty())
         outcome.messages.push_back({job.input, note});
-    clip = std::move(result.clip);
+    doc.Replace(std::move(result.clip), "Öffnen");
     return true;
 }
 
-void Save(const Job& job, const Clip& clip, CliTools& tools, ProgressLine& progress,
+void Save(const Job& job, ClipSpan clip, CliTools& tools, ProgressLine& progress,
           FileOutcome& outcome) {
     SaveOutcome saved;
     const auto stopped = [&progress] { return progress.StopRequested(); };
     SaveRequest request{job.kind, job.output, job.mp3Rate, job.bitRate};
     if (job.kind == OutputKind::Wave) {
-        saved = SaveClipAs(request, clip.span(), tools.encoder, progress);
+        saved = SaveClipAs(request, clip, tools.encoder, progress);
     } else {
         StopAwareEncoder encoder(tools.encoder, stopped);
         progress.Begin("zirpel: " + job.output + ": Speichern");
         try {
-            saved = SaveClipAs(request, clip.span(), encoder, progress, stopped);
+            saved = SaveClipAs(request, clip, encoder, progress, stopped);
         } catch (const EMP3Encoder& e) {
             progress.End();
             outcome = Fail(kExitFile, job.output, encoder.stopped() ? kMsgStopped : GeneralErrorText(e.what()));
@@ -108,12 +108,11 @@ FileOutcome ProcessFile(const Job& job, const std::vector<Operation>& operations
         return Fail(kExitFile, job.output, kMsgOutputIsInput);
 
     FileOutcome outcome;
-    Clip clip;
-    if (!Open(job, tools, progress, clip, outcome)) return outcome;
+    EditorDocument doc;  // nothing selected after opening
+    if (!Open(job, tools, progress, doc, outcome)) return outcome;
 
-    Selection sel;  // nothing selected after opening
     for (const Operation& op : operations) {
-        const EffectStatus status = ApplyOperation(op, clip, sel);
+        const EffectStatus status = ApplyOperation(op, doc);
         if (status != EffectStatus::Done && status != EffectStatus::Unchanged) {
             outcome.code = kExitOperation;
             outcome.messages.push_back({job.input, NoticeText(NoticeFor(status))});
@@ -121,7 +120,7 @@ FileOutcome ProcessFile(const Job& job, const std::vector<Operation>& operations
         }
     }
     if (progress.StopRequested()) return Fail(kExitFile, job.input, kMsgStopped);
-    Save(job, clip, tools, progress, outcome);
+    Save(job, doc.Span(), tools, progress, outcome);
     return outcome;
 }
 

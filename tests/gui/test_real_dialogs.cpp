@@ -125,7 +125,7 @@ protected:
         QTimer::singleShot(20, &timers, [this] { RejectFileDialog(); });
     }
 
-    void LoadTone() { form->ReplaceClip({Tone(22050), {44100, true, true}}); }
+    void LoadTone() { form->Document().Replace({Tone(22050), {44100, true, true}}, "Öffnen"); }
 };
 
 zirpel::test::FrameHeader FirstFrame(const std::vector<std::uint8_t>& mp3) {
@@ -148,7 +148,7 @@ TEST_F(RealDialogTest, WavFilterWritesAWaveFileWithOrWithoutExtension) {
                                                                                  : name.toStdString() + ".wav");
         const zirpel::WaveRead saved = zirpel::ReadWaveFile(path);
         ASSERT_TRUE(saved.ok()) << "not a WAV file: " << path;
-        EXPECT_EQ(saved.clip.bytes, form->FSampleData);
+        EXPECT_EQ(saved.clip.bytes, form->Document().SampleData());
         EXPECT_EQ(saved.clip.format, (zirpel::ClipFormat{44100, true, true}));
     }
     EXPECT_TRUE(dialogs.messages.empty());
@@ -188,8 +188,8 @@ TEST_F(RealDialogTest, OpenTakesABareNameWhoseFileHasALowerCaseExtension) {
     ASSERT_TRUE(zirpel::WriteWaveFile(TempPath("song.wav"), zirpel::ClipSpan{tone.data(), 4000, {8000, true, true}}));
     Answer({QString(), QStringLiteral("song")}, [this] { form->OpenBtnClick(); });
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(form->FSampleData, tone);
-    EXPECT_EQ(form->FSampleRate, 8000);
+    EXPECT_EQ(form->Document().SampleData(), tone);
+    EXPECT_EQ(form->Document().SampleRate(), 8000);
 }
 
 TEST_F(RealDialogTest, AFlacTrackIsOpenedCroppedAndSavedAsOgg) {
@@ -206,13 +206,12 @@ TEST_F(RealDialogTest, AFlacTrackIsOpenedCroppedAndSavedAsOgg) {
     ASSERT_TRUE(zirpel::test::RunTool("flac -s -o " + TempPath("track.flac") + " " + TempPath("src.wav")));
 
     Answer({QString(), QStringLiteral("track.flac")}, [this] { form->OpenBtnClick(); });
-    ASSERT_EQ(form->FSampleSize, 4 * 48000);
-    EXPECT_EQ(form->ClipFormat(), (zirpel::ClipFormat{48000, true, true}));
+    ASSERT_EQ(form->Document().SampleSize(), 4 * 48000);
+    EXPECT_EQ(form->Document().Format(), (zirpel::ClipFormat{48000, true, true}));
     EXPECT_TRUE(form->FNote->isVisible());
     EXPECT_EQ(form->FNote->text(), QString::fromUtf8("24 Bit → 16 Bit"));
 
-    form->FSelAnchor = 2 * 12000;  // frames 12000 .. 36000
-    form->FSelCaret = 2 * 36000;
+    form->Document().SetSelection({2 * 12000, 2 * 36000});  // frames 12000 .. 36000
     form->RunCommand([this] { form->CropToSelectionClick(); });
     Answer({QStringLiteral("Ogg-Vorbis-Datei"), QStringLiteral("cut")}, [this] { form->SaveBtnClick(); });
     EXPECT_TRUE(dialogs.messages.empty());
