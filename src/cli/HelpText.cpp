@@ -48,7 +48,8 @@ Operationen:
   format=K,B,R       Sampleformat ändern: K = mono oder stereo, B = 8 oder 16
                      Bit, R = Samples pro Sekunde (1 bis 200000)
   T liest sich wie das Feld „Zeitspanne:“: Sekunden mit Komma oder Punkt,
-  0,000001 bis 100. Die Effekte wirken auf die Auswahl, ohne Auswahl auf die
+  0,000001 bis 100. Ein T oder R außerhalb seiner Grenzen ist ein
+  Aufruffehler. Die Effekte wirken auf die Auswahl, ohne Auswahl auf die
   ganze Datei. Nach crop, cut, crossfade und format ist nichts ausgewählt.
 
 Ausgabe:
