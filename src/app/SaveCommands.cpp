@@ -61,7 +61,7 @@ void TMainForm::SaveBtnClick() {
         SaveAsMP3File(fileName, stop);
         return;
     }
-    const zirpel::Notice notice = zirpel::NoticeFor(zirpel::SaveClipAsWaveFile(fileName, CurrentClip(), stop));
+    const zirpel::Notice notice = zirpel::NoticeFor(zirpel::SaveClipAsWaveFile(fileName, FDocument.Span(), stop));
     if (!notice.empty()) ShowNotice(notice);  // nothing for a stop: the window is closing
 }
 
@@ -72,7 +72,7 @@ void TMainForm::SaveAsMP3File(const std::string& fileName, const std::function<b
     // Encoder errors (EMP3Encoder) end the command through the general error display.
     WindowTask task(*this);
     const zirpel::Notice notice = zirpel::NoticeFor(zirpel::SaveClipAsMP3File(
-        *FServices.encoder, fileName, CurrentClip(), outputRate, bitRate, task, stop));
+        *FServices.encoder, fileName, FDocument.Span(), outputRate, bitRate, task, stop));
     if (!notice.empty()) ShowNotice(notice);
 }
 

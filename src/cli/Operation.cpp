@@ -1,9 +1,9 @@
 #include "cli/Operation.h"
 
+#include <cstdio>
 #include <new>
 
 #include "effects/FieldText.h"
-#include "view/Selection.h"
 
 namespace zirpel::cli {
 namespace {
@@ -11,21 +11,27 @@ namespace {
 // The rate of "mono|stereo,8|16,RATE".
 std::string_view RateOf(std::string_view format) { return format.substr(format.rfind(',') + 1); }
 
-// How the effect takes `param`. The time is checked here because the time
-// field would silently read a typo as its shortest time; the format is
-// checked by the effect itself, which refuses malformed text before it
-// looks at the clip.
-WordStatus CheckParameter(const EffectEntry& effect, std::string_view param) {
-    if (effect.name != "format") {
-        const std::optional<Extended> seconds = ParseSecondsText(param);
-        if (!seconds) return WordStatus::BadValue;
-        return *seconds < kMinTime || *seconds > kMaxTime ? WordStatus::OutOfRange : WordStatus::Operation;
+// Whether a well-formed value lies within the row's limits.
+bool WithinLimits(const EffectEntry& effect, std::string_view value) {
+    if (effect.parameter == EffectParameter::Time) {
+        const Extended seconds = ParseSecondsText(value).value_or(effect.time.min);
+        return seconds >= effect.time.min && seconds <= effect.time.max;
     }
-    Clip probe;
-    Selection none;
-    if (effect.apply(probe, none, param) == EffectStatus::BadParameter) return WordStatus::BadValue;
-    const std::int64_t rate = ParseWholeText(RateOf(param)).value_or(kMinRate);
-    return rate < kMinRate || rate > kMaxRate ? WordStatus::OutOfRange : WordStatus::Operation;
+    if (effect.parameter != EffectParameter::Format) return true;
+    const std::int64_t rate = ParseWholeText(RateOf(value)).value_or(kMinRate);
+    return rate >= kMinRate && rate <= kMaxRate;
+}
+
+// Seconds as the help writes them: "0,000001", "100".
+std::string SecondsText(Extended seconds) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.6Lf", seconds);
+    std::string t = buf;
+    while (t.back() == '0') t.pop_back();
+    if (t.back() == '.') t.pop_back();
+    for (char& ch : t)
+        if (ch == '.') ch = ',';
+    return t;
 }
 
 }  // namespace
@@ -36,57 +42,46 @@ WordStatus ParseOperationWord(std::string_view word, Operation& op) {
     const bool hasValue = eq != std::string_view::npos;
     const std::string_view value = hasValue ? word.substr(eq + 1) : std::string_view{};
 
-    if (name == "crop" || name == "cut") {
-        if (hasValue) return WordStatus::UnexpectedValue;
-        op = {};
-        op.kind = name == "crop" ? Operation::Kind::Crop : Operation::Kind::Cut;
-        return WordStatus::Operation;
-    }
     const EffectEntry* effect = FindEffect(name);
     if (effect == nullptr) return WordStatus::NotAnOperation;
-    if (effect->takesParameter && !hasValue) return WordStatus::MissingValue;
-    if (!effect->takesParameter && hasValue) return WordStatus::UnexpectedValue;
-    if (hasValue) {
-        const WordStatus checked = CheckParameter(*effect, value);
-        if (checked != WordStatus::Operation) return checked;
-    }
+    const bool takesValue = effect->parameter != EffectParameter::None;
+    if (takesValue && !hasValue) return WordStatus::MissingValue;
+    if (!takesValue && hasValue) return WordStatus::UnexpectedValue;
+    const std::optional<EffectArgument> argument = ReadEffectArgument(*effect, value);
+    // The time field would silently read a typo as its shortest time: here
+    // a time must be a number.
+    if (!argument || (effect->parameter == EffectParameter::Time && !ParseSecondsText(value)))
+        return WordStatus::BadValue;
+    if (!WithinLimits(*effect, value)) return WordStatus::OutOfRange;
     op = {};
     op.kind = Operation::Kind::Effect;
     op.effect = effect;
     op.parameter = std::string(value);
+    op.argument = *argument;
     return WordStatus::Operation;
 }
 
 std::string OutOfRangeText(std::string_view word) {
-    const std::string_view name = word.substr(0, word.find('='));
-    const std::string_view value = word.substr(word.find('=') + 1);
-    if (name == "format")
-        return "die Samplerate " + std::string(RateOf(value)) + " liegt nicht zwischen 1 und 200000 Hz";
-    return "die Zeit " + std::string(value) + " liegt nicht zwischen 0,000001 und 100 Sekunden";
+    const std::size_t eq = word.find('=');
+    const EffectEntry* effect = FindEffect(word.substr(0, eq));
+    const std::string_view value = word.substr(eq + 1);
+    if (effect == nullptr || effect->parameter == EffectParameter::Format)
+        return "die Samplerate " + std::string(RateOf(value)) + " liegt nicht zwischen " +
+               std::to_string(kMinRate) + " und " + std::to_string(kMaxRate) + " Hz";
+    return "die Zeit " + std::string(value) + " liegt nicht zwischen " + SecondsText(effect->time.min) +
+           " und " + SecondsText(effect->time.max) + " Sekunden";
 }
 
-EffectStatus ApplyOperation(const Operation& op, Clip& clip, Selection& sel) {
-    switch (op.kind) {
-        case Operation::Kind::Select:
-            sel = ResolveSelection(op.select, clip.span());
-            return EffectStatus::Done;
-        case Operation::Kind::Crop:
-        case Operation::Kind::Cut: {
-            const auto range = SelectedBytes(sel, clip.size(), clip.format);
-            if (!range) return EffectStatus::Unchanged;
-            try {
-                clip = op.kind == Operation::Kind::Crop ? CropBytes(clip.span(), *range)
-                                                        : CutBytes(clip.span(), *range);
-            } catch (const std::bad_alloc&) {
-                return EffectStatus::OutOfMemory;
-            }
-            sel = {0, 0};
-            return EffectStatus::Done;
-        }
-        case Operation::Kind::Effect:
-            return op.effect->apply(clip, sel, op.parameter);
+EffectStatus ApplyOperation(const Operation& op, EditorDocument& doc) {
+    if (op.kind == Operation::Kind::Select) {
+        doc.SetSelection(ResolveSelection(op.select, doc.Span()));
+        return EffectStatus::Done;
     }
-    return EffectStatus::Unchanged;
+    try {
+        return doc.Apply(*op.effect, op.argument);
+    } catch (const std::bad_alloc&) {
+        return EffectStatus::OutOfMemory;
+    }
 }
 
 }  // namespace zirpel::cli

@@ -323,11 +323,18 @@ bool SafeFile::commitInPlace() {
 }
 
 bool SafeFile::keepOldContents() {
-    keptFd_ = createStaging(stageBeside_);
-    if (keptFd_ < 0) return false;
-    // Sharing the blocks costs no space and cannot fail halfway.
-    keptByClone_ = ::ioctl(keptFd_, FICLONE, targetFd_) == 0;
-    return keptByClone_ || copyBytes(targetFd_, keptFd_, oldSize_, false);
+    // Beside the target first (where the blocks can be shared), then in the
+    // staging folder when the target's disk has no room for a copy.
+    for (const bool beside : {stageBeside_, false}) {
+        keptFd_ = createStaging(beside);
+        if (keptFd_ < 0) continue;
+        // Sharing the blocks costs no space and cannot fail halfway.
+        keptByClone_ = ::ioctl(keptFd_, FICLONE, targetFd_) == 0;
+        if (keptByClone_ || copyBytes(targetFd_, keptFd_, oldSize_, false)) return true;
+        Close(keptFd_);
+        if (!beside) break;
+    }
+    return false;
 }
 
 void SafeFile::putBackOldContents() {
