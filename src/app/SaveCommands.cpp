@@ -5,6 +5,7 @@
 #include <QComboBox>
 
 #include "app/MainUnit.h"
+#include "app/TerminationSignals.h"
 #include "app/WindowTask.h"
 #include "export/SaveClip.h"
 
@@ -33,9 +34,18 @@ private:
     int oldB_;
 };
 
+// A termination signal that arrives once the save command has begun stops
+// the writing (the old file stays as it was); the window then closes as
+// after any such signal. The writing lets no events run, so the signal's
+// own count is asked, not the window's stop request.
+zirpel::SaveStopQuery StopOnTerminationSignal() {
+    return [since = TerminationSignals::Received()] { return TerminationSignals::Received() != since; };
+}
+
 }  // namespace
 
 void TMainForm::SaveBtnClick() {
+    const zirpel::SaveStopQuery stop = StopOnTerminationSignal();
     const bool ringtone = FSavingRingtone;
     const std::size_t entries = zirpel::SaveFormats(ringtone).size();
     zirpel::FileDialogRequest req;
@@ -55,7 +65,7 @@ void TMainForm::SaveBtnClick() {
     const std::string fileName = zirpel::CompleteSaveFileName(choice->fileName, filter);
     const zirpel::Writer writer = zirpel::WriterOfSaveFilter(filter, ringtone);
     if (writer == zirpel::Writer::Mp3) {
-        SaveAsMP3File(fileName);
+        SaveAsMP3File(fileName, stop);
         return;
     }
     ShowNote({});
@@ -65,20 +75,22 @@ void TMainForm::SaveBtnClick() {
     request.outputRate = mp3format->currentText().toInt();
     request.bitRate = BitRate->currentText().toInt();
     WindowTask task(*this);
-    const zirpel::SaveOutcome outcome = zirpel::SaveClipAs(request, FDocument.Span(), *FServices.encoder, task);
-    if (outcome.status != zirpel::SaveStatus::Saved) ShowNotice(zirpel::NoticeFor(outcome.status));
+    const zirpel::SaveOutcome outcome =
+        zirpel::SaveClipAs(request, FDocument.Span(), *FServices.encoder, task, stop);
+    const zirpel::Notice notice = zirpel::NoticeFor(outcome.status);
+    if (!notice.empty()) ShowNotice(notice);  // nothing for a stop: the window is closing
     ShowNote(outcome.note);
 }
 
-void TMainForm::SaveAsMP3File(const std::string& fileName) {
+void TMainForm::SaveAsMP3File(const std::string& fileName, const std::function<bool()>& stop) {
     // The lists hold numbers only; their texts are read at the moment of saving.
     const std::int32_t outputRate = mp3format->currentText().toInt();
     const std::int32_t bitRate = BitRate->currentText().toInt();
     // Encoder errors (EMP3Encoder) end the command through the general error display.
     WindowTask task(*this);
-    const zirpel::SaveStatus status = zirpel::SaveClipAsMP3File(
-        *FServices.encoder, fileName, FDocument.Span(), outputRate, bitRate, task);
-    if (status != zirpel::SaveStatus::Saved) ShowNotice(zirpel::NoticeFor(status));
+    const zirpel::Notice notice = zirpel::NoticeFor(zirpel::SaveClipAsMP3File(
+        *FServices.encoder, fileName, FDocument.Span(), outputRate, bitRate, task, stop));
+    if (!notice.empty()) ShowNotice(notice);
 }
 
 void TMainForm::SaveSmallBtnClick() {

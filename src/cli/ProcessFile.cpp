@@ -64,16 +64,17 @@ bool Open(const Job& job, CliTools& tools, ProgressLine& progress, EditorDocumen
 
 void Save(const Job& job, ClipSpan clip, CliTools& tools, ProgressLine& progress,
           FileOutcome& outcome) {
+    // A stop signal during the writing ends it; the old file stays.
+    const SaveStopQuery stop = [&progress] { return progress.StopRequested(); };
     SaveOutcome saved;
-    const auto stopped = [&progress] { return progress.StopRequested(); };
     SaveRequest request{job.kind, job.output, job.mp3Rate, job.bitRate};
     if (job.kind == OutputKind::Wave) {
-        saved = SaveClipAs(request, clip, tools.encoder, progress);
+        saved = SaveClipAs(request, clip, tools.encoder, progress, stop);
     } else {
-        StopAwareEncoder encoder(tools.encoder, stopped);
+        StopAwareEncoder encoder(tools.encoder, stop);
         progress.Begin("zirpel: " + job.output + ": Speichern");
         try {
-            saved = SaveClipAs(request, clip, encoder, progress, stopped);
+            saved = SaveClipAs(request, clip, encoder, progress, stop);
         } catch (const EMP3Encoder& e) {
             progress.End();
             outcome = Fail(kExitFile, job.output, encoder.stopped() ? kMsgStopped : GeneralErrorText(e.what()));

@@ -39,7 +39,8 @@ Notice NoticeFor(SaveStatus status) {
         case SaveStatus::EncoderInitFailed: return {kMsgEncoderInit, NoticeStyle::Plain};
         case SaveStatus::CannotWrite: return {kMsgCannotSave, NoticeStyle::ErrorIcon};
         case SaveStatus::VorbisInitFailed: return {kMsgVorbisInit, NoticeStyle::Plain};
-        case SaveStatus::Stopped: return {};
+        case SaveStatus::Stopped: return {};  // the caller says what a stop means
+        case SaveStatus::EmptyClip: return {kMsgEmptyClip, NoticeStyle::ErrorIcon};
     }
     return {kMsgCannotSave, NoticeStyle::ErrorIcon};
 }
@@ -133,24 +134,27 @@ std::string CompleteSaveFileName(const std::string& fileName, int filterIndex) {
 
 SaveStatus SaveClipAsMP3File(Mp3Encoder& encoder, const std::string& fileName,
                              const ClipSpan& clip, std::int32_t outputRate, std::int32_t bitRate,
-                             LongTask& task) {
+                             LongTask& task, const SaveStopQuery& stop) {
     SafeFile file;
+    file.stopRequested = stop;
     if (!file.open(fileName)) return SaveStatus::CannotCreate;
     const SaveStatus status = EncodeClipToMP3(encoder, clip, outputRate, bitRate, file, task);
+    if (file.stopped()) return SaveStatus::Stopped;
     if (status != SaveStatus::Saved) return status;  // the file drops its temporary copy
     return file.commit() ? SaveStatus::Saved : SaveStatus::CannotWrite;
 }
 
 SaveOutcome SaveClipAs(const SaveRequest& request, const ClipSpan& clip, Mp3Encoder& encoder,
-                       LongTask& task, const std::function<bool()>& stopped) {
+                       LongTask& task, const SaveStopQuery& stop) {
     switch (request.writer) {
-        case Writer::Wave: return {SaveClipAsWaveFile(request.fileName, clip), {}};
+        case Writer::Wave: return {SaveClipAsWaveFile(request.fileName, clip, stop), {}};
         case Writer::Mp3:
-            return {SaveClipAsMP3File(encoder, request.fileName, clip, request.outputRate, request.bitRate, task),
+            return {SaveClipAsMP3File(encoder, request.fileName, clip, request.outputRate, request.bitRate,
+                                      task, stop),
                     {}};
         case Writer::OggVorbis: {
             const OggSaveResult r = SaveClipAsOggVorbisFile(request.fileName, clip, request.outputRate,
-                                                            request.bitRate, task, stopped);
+                                                            request.bitRate, task, stop);
             SaveOutcome outcome{r.status, {}};
             if (r.status == SaveStatus::Saved && r.bitRate != request.bitRate)
                 outcome.note = "Ogg Vorbis mit " + std::to_string(r.bitRate) + " statt " +
@@ -164,10 +168,13 @@ SaveOutcome SaveClipAs(const SaveRequest& request, const ClipSpan& clip, Mp3Enco
     return {SaveStatus::CannotWrite, {}};
 }
 
-SaveStatus SaveClipAsWaveFile(const std::string& fileName, const ClipSpan& clip) {
+SaveStatus SaveClipAsWaveFile(const std::string& fileName, const ClipSpan& clip,
+                              const SaveStopQuery& stop) {
+    if (clip.format.sampleRate > 0 && clip.size == 0) return SaveStatus::EmptyClip;
     SafeFile file;
+    file.stopRequested = stop;
     if (!file.open(fileName)) return SaveStatus::CannotWrite;
-    if (!WriteWaveFile(file, clip)) return SaveStatus::CannotWrite;
+    if (!WriteWaveFile(file, clip)) return file.stopped() ? SaveStatus::Stopped : SaveStatus::CannotWrite;
     return file.commit() ? SaveStatus::Saved : SaveStatus::CannotWrite;
 }
 

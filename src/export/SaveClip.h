@@ -24,6 +24,9 @@ inline constexpr const char* kMsgEncodeFailed = "Fehler beim MP3 Codieren";
 inline constexpr const char* kMsgFlushFailed = "Echec à la sortie";
 inline constexpr const char* kMsgCannotSave = "Konnte Datei nicht speichern";
 inline constexpr const char* kMsgVorbisInit = "Konnte Vorbis Encoder nicht initialisieren...";
+// A WAV file without samples would not open again: such a save is refused.
+inline constexpr const char* kMsgEmptyClip =
+    "Der Clip enthält keine Samples; eine leere WAV-Datei ließe sich nicht wieder öffnen. Nichts gespeichert.";
 
 // An encoder failure in the middle of a save. It ends the command and is
 // shown by the general error display; what() is the message.
@@ -39,8 +42,12 @@ enum class SaveStatus {
     EncoderInitFailed,  // beInitStream refused the settings
     CannotWrite,        // writing, flushing or replacing the file failed
     VorbisInitFailed,   // the Ogg Vorbis encoder took no setting near the asked one
-    Stopped,            // a stop request ended the save (the command line's Ctrl+C)
+    Stopped,            // the stop query ended the save; the target stays as it was
+    EmptyClip,          // WAV only: a clip with a rate but no samples
 };
+
+// Asked between blocks of a save; true stops it (SaveStatus::Stopped).
+using SaveStopQuery = std::function<bool()>;
 
 // What the save command shows for a status (nothing for Saved).
 Notice NoticeFor(SaveStatus status);
@@ -67,10 +74,11 @@ SaveStatus EncodeClipToMP3(Mp3Encoder& encoder, const ClipSpan& clip, std::int32
 
 // EncodeClipToMP3 into the named file. Nothing replaces the file unless the
 // whole encoding succeeded and was written out: CannotCreate if the file
-// cannot be created, CannotWrite if a write or the final replace fails.
+// cannot be created, CannotWrite if a write or the final replace fails,
+// Stopped when `stop` answered true.
 SaveStatus SaveClipAsMP3File(Mp3Encoder& encoder, const std::string& fileName,
                              const ClipSpan& clip, std::int32_t outputRate, std::int32_t bitRate,
-                             LongTask& task);
+                             LongTask& task, const SaveStopQuery& stop = {});
 
 // The save dialog's entries (SaveDialogFilter() of the format table):
 // 1 = MP3, 2 = WAV, 3 = Ogg Vorbis.
@@ -99,16 +107,18 @@ struct SaveOutcome {
     std::string note;
 };
 
-// Saves the clip as the request's writer asks, through the safe file.
-// `stopped` is asked between blocks of the Ogg Vorbis encoding (the MP3
-// encoder has its own stop through the encoder). EMP3Encoder escapes as
-// from SaveClipAsMP3File.
+// Saves the clip as the request's writer asks, through the safe file;
+// `stop` ends any of them (Stopped). EMP3Encoder escapes as from
+// SaveClipAsMP3File.
 SaveOutcome SaveClipAs(const SaveRequest& request, const ClipSpan& clip, Mp3Encoder& encoder,
-                       LongTask& task, const std::function<bool()>& stopped = {});
+                       LongTask& task, const SaveStopQuery& stop = {});
 
 // The clip as a WAV file (WriteWaveFile into the safe file's descriptor),
-// replacing the named file only when the whole file was written. Saved or
-// CannotWrite.
-SaveStatus SaveClipAsWaveFile(const std::string& fileName, const ClipSpan& clip);
+// replacing the named file only when the whole file was written. Saved,
+// CannotWrite, Stopped, or EmptyClip for a clip with a rate but no bytes
+// (the reader refuses an empty data chunk; a clip without a rate keeps the
+// writer's own refusal, CannotWrite).
+SaveStatus SaveClipAsWaveFile(const std::string& fileName, const ClipSpan& clip,
+                              const SaveStopQuery& stop = {});
 
 }  // namespace zirpel
