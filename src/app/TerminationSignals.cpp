@@ -38,6 +38,7 @@ TerminationSignals::TerminationSignals(std::function<void()> onSignal, QObject* 
     sa.sa_flags = SA_RESTART;
     ::sigaction(SIGTERM, &sa, nullptr);
     ::sigaction(SIGINT, &sa, nullptr);
+    ::signal(SIGXFSZ, SIG_IGN);
 }
 
 TerminationSignals::~TerminationSignals() {

@@ -1,12 +1,15 @@
 // How the editor starts and ends as a desktop program: the command line,
-// a file dropped on the window, and a termination signal in the middle of
-// an MP3 import (the real program, run as a separate process).
+// a file dropped on the window, and a termination signal or a file-size
+// limit in the middle of an MP3 import (the real program, run as a separate
+// process).
 #include <QDir>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QProcess>
 #include <QTest>
 #include <QUrl>
+
+#include <sys/resource.h>
 
 #include <csignal>
 
@@ -102,4 +105,36 @@ TEST(EditorProcessTest, TerminationDuringAnImportLeavesNoTemporaryFile) {
     EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(p.exitCode(), 0);
     EXPECT_TRUE(QDir(QString::fromStdString(tmp)).entryList({QStringLiteral("tempwav*")}, QDir::AllEntries).isEmpty());
+}
+
+TEST(EditorProcessTest, AFileSizeLimitEndsTheImportNotTheProgram) {
+    // `ulimit -f`: the temporary file reaches the limit, the write fails, the
+    // file is deleted and the message waits for OK; a SIGTERM then ends it.
+    zirpel::test::ScratchDir dir;
+    const std::string tmp = dir.file("tmp");
+    QDir().mkpath(QString::fromStdString(tmp));
+    const auto second = zirpel::test::ToneMp3({44100, 2, 128, 4.0, 440});
+    std::vector<std::uint8_t> mp3;
+    for (int i = 0; i < 30; ++i) mp3.insert(mp3.end(), second.begin(), second.end());  // 2 minutes
+    zirpel::test::WriteBytes(dir.file("long.mp3"), mp3);
+
+    QProcess p;
+    p.setProcessEnvironment(OffscreenEnvironment(QString::fromStdString(tmp)));
+    p.setChildProcessModifier([] {
+        const rlimit limit{4 << 20, 4 << 20};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    p.start(QStringLiteral(ZIRPEL_EDITOR_PATH), {QString::fromStdString(dir.file("long.mp3"))});
+    ASSERT_TRUE(p.waitForStarted(30000));
+    const QString temp = QString::fromStdString(tmp + "/tempwav0.wav");
+    const auto ended = [&] { return p.state() == QProcess::NotRunning; };
+    // (Should a poll miss the file's short life, the second wait ends at once.)
+    (void)QTest::qWaitFor([&] { return QFileInfo::exists(temp) || ended(); }, 30000);
+    (void)QTest::qWaitFor([&] { return !QFileInfo::exists(temp) || ended(); }, 60000);
+    ASSERT_FALSE(ended()) << "killed, exit status " << p.exitCode();
+    EXPECT_FALSE(QFileInfo::exists(temp));
+    ::kill(static_cast<pid_t>(p.processId()), SIGTERM);
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 0);
 }
