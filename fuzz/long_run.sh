@@ -1,4 +1,4 @@
-#!/bin/sh
+#!/usr/bin/env bash
 # Runs every libFuzzer target of fuzz/ for a fixed number of executions
 # (default 10^7 each) and says for each how many inputs ran cleanly, with
 # its time and peak memory. Fails when a target finds a crash, a leak, a
@@ -50,12 +50,12 @@ echo "fuzz: $RUNS executions each, $PARALLEL at a time; logs in $LOGS"
 rm -f "$LOGS"/*.result
 running=0
 for name in $TARGETS; do
+    if [ "$running" -ge "$PARALLEL" ]; then
+        wait -n || true
+        running=$((running - 1))
+    fi
     run_one "$name" &
     running=$((running + 1))
-    if [ "$running" -ge "$PARALLEL" ]; then
-        wait
-        running=0
-    fi
 done
 wait
 
