@@ -40,9 +40,9 @@ bool Before(const std::vector<std::string>& args, std::initializer_list<const ch
     return false;
 }
 
-// 100 frames of a 16-bit stereo ramp at 8000 Hz.
+// 100 frames of an 8-bit stereo ramp at 8000 Hz (format= makes 16-bit ones).
 Clip SmallClip() {
-    Clip clip{std::vector<std::uint8_t>(400), {8000, true, true}};
+    Clip clip{std::vector<std::uint8_t>(200), {8000, true, false}};
     for (std::size_t i = 0; i < clip.bytes.size(); ++i) clip.bytes[i] = static_cast<std::uint8_t>(i * 37);
     return clip;
 }
@@ -74,8 +74,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Selection sel;
     std::size_t steps = 0;
     for (const Operation& op : r.operations) {
-        if (++steps > 8) break;
         if (op.kind == Operation::Kind::Effect && op.effect == nullptr) std::abort();
+        // These take no value and scale through a table of every sample
+        // value: on a small clip they would spend the run on nothing the
+        // command line decides.
+        if (op.kind == Operation::Kind::Effect &&
+            (op.effect->name == "maximize" || op.effect->name == "louder" || op.effect->name == "quieter"))
+            continue;
+        if (++steps > 6) break;
         if (op.kind == Operation::Kind::Select)
             for (const SelectEnd* end : {&op.select.anchor, &op.select.caret})
                 if (end->inSeconds && !std::isfinite(end->seconds)) std::abort();
