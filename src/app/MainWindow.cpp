@@ -66,6 +66,7 @@ TMainForm::TMainForm(MainFormServices services, QWidget* parent)
     setFont(small);
     BuildControls();
     BuildMenu();
+    FDocument.SetListener([this](const zirpel::DocumentChange& change) { DocumentChanged(change); });
     FormCreate();
 }
 
@@ -213,16 +214,13 @@ void TMainForm::BuildMenu() {
     AddMenuCommand(MenuDatei, QString::fromUtf8("Beenden"), &TMainForm::Beenden1Click);
 
     MenuBearbeiten = bar->addMenu(QString::fromUtf8("Bearbeiten"));
-    AddMenuCommand(MenuBearbeiten, QString::fromUtf8("Zur Auswahl zurechtschneiden"),
-                   &TMainForm::CropToSelectionClick);
-    AddMenuCommand(MenuBearbeiten, QString::fromUtf8("Die Auswahl wegschneiden"),
-                   &TMainForm::CutSelectionBtnClick);
+    AddEffectCommand(MenuBearbeiten, zirpel::EffectRow<zirpel::EffectIndex("crop")>());
+    AddEffectCommand(MenuBearbeiten, zirpel::EffectRow<zirpel::EffectIndex("cut")>());
     MenuBearbeiten->addSeparator();
     AddMenuCommand(MenuBearbeiten, QString::fromUtf8("Nichts auswählen"),
                    &TMainForm::SelectNothingBtnClick);
     MenuBearbeiten->addSeparator();
-    AddMenuCommand(MenuBearbeiten, QString::fromUtf8("Sampleformat ändern..."),
-                   &TMainForm::ChangeFormatClick);
+    AddEffectCommand(MenuBearbeiten, zirpel::EffectRow<zirpel::EffectIndex("format")>());
 
     MenuAnsicht = bar->addMenu(QString::fromUtf8("Ansicht"));
     AddMenuCommand(MenuAnsicht, QString::fromUtf8("Ganze Datei"), &TMainForm::ZoomOutFullClick);
@@ -235,20 +233,14 @@ void TMainForm::BuildMenu() {
     MenuEffekte = bar->addMenu(QString::fromUtf8("Effekte"));
     // Opening the menu is the title's own click: it scrolls the view back.
     Wire(MenuEffekte, &QMenu::aboutToShow, &TMainForm::BackBtnClick);
-    AddMenuCommand(MenuEffekte, QString::fromUtf8("Echo..."), &TMainForm::Echo1Click);
-    AddMenuCommand(MenuEffekte, QString::fromUtf8("Weich einblenden"), &TMainForm::Weicheinblenden1Click);
-    AddMenuCommand(MenuEffekte, QString::fromUtf8("Weich ausblenden"), &TMainForm::Weichausblenden1Click);
-    AddMenuCommand(MenuEffekte, QString::fromUtf8("Ende auf Anfang überblenden"),
-                   &TMainForm::EndeaufAnfangberblenden1Click);
-    MenuEffekte->addSeparator();
-    AddMenuCommand(MenuEffekte, QString::fromUtf8("Maximale Lautstärke"), &TMainForm::MaximaleLautstrke1Click);
-    AddMenuCommand(MenuEffekte, QString::fromUtf8("Lauter 10%"), &TMainForm::Lauter101Click);
-    AddMenuCommand(MenuEffekte, QString::fromUtf8("Leiser 10%"), &TMainForm::Leiser101Click);
-    MenuEffekte->addSeparator();
-    AddMenuCommand(MenuEffekte, QString::fromUtf8("Rückwärts"), &TMainForm::Rckwrts1Click);
-    MenuEffekte->addSeparator();
-    AddMenuCommand(MenuEffekte, QString::fromUtf8("Schneller 10%"), &TMainForm::Schneller101Click);
-    AddMenuCommand(MenuEffekte, QString::fromUtf8("Langsamer 10%"), &TMainForm::Langsamer101Click);
+    // The effect table's "Effekte" rows in their order, a separator between groups.
+    const zirpel::EffectEntry* previous = nullptr;
+    for (const zirpel::EffectEntry& row : zirpel::EffectTable()) {
+        if (row.menu != zirpel::EffectMenu::Effects) continue;
+        if (previous && previous->group != row.group) MenuEffekte->addSeparator();
+        AddEffectCommand(MenuEffekte, row);
+        previous = &row;
+    }
 
     MenuHilfe = bar->addMenu(QString::fromUtf8("Hilfe"));
     AddMenuCommand(MenuHilfe, QString::fromUtf8("Über das Programm..."),
@@ -263,6 +255,12 @@ void TMainForm::Wire(Sender* sender, Signal signal, void (TMainForm::*handler)()
 QAction* TMainForm::AddMenuCommand(QMenu* menu, const QString& caption, void (TMainForm::*handler)()) {
     QAction* action = menu->addAction(caption);
     Wire(action, &QAction::triggered, handler);
+    return action;
+}
+
+QAction* TMainForm::AddEffectCommand(QMenu* menu, const zirpel::EffectEntry& row) {
+    QAction* action = menu->addAction(QString::fromUtf8(row.caption.data(), static_cast<qsizetype>(row.caption.size())));
+    connect(action, &QAction::triggered, this, [this, &row] { RunCommand([this, &row] { RunEffect(row); }); });
     return action;
 }
 
@@ -286,9 +284,8 @@ void TMainForm::FormClose() { FStopRequested = true; }
 void TMainForm::FormDestroy() {
     FStopRequested = true;
     ReleasePlayback();
-    FSampleData.clear();
-    FSampleData.shrink_to_fit();
-    FSampleSize = 0;
+    FDocument.SetListener({});
+    FDocument.Release();
     FViewBitmap = QImage();
 }
 

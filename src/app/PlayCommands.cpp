@@ -24,7 +24,7 @@ namespace {
 class WindowPlaySource final : public zirpel::PlaySource {
 public:
     explicit WindowPlaySource(TMainForm& form) : FForm(form) {}
-    zirpel::ClipSpan CurrentClip() const override { return FForm.CurrentClip(); }
+    zirpel::ClipSpan CurrentClip() const override { return FForm.Document().Span(); }
     bool LoopChecked() const override { return FForm.SchleifeCheck->isChecked(); }
     void DrawCursor(std::int64_t sampleIndex) override {
         const std::int64_t index = std::clamp<std::int64_t>(
@@ -86,8 +86,8 @@ void TMainForm::PlayBtnClick() {
     // cannot start a second loop on the same buffer.
     if (FPlaying || !FPlayBuffer || !FFirstHalfEvent || !FSecondHalfEvent) return;
 
-    const zirpel::ClipSpan clip = CurrentClip();
-    const zirpel::FrameRange range = zirpel::PlayFrames(CurrentSelection(), clip.frames(), clip.format);
+    const zirpel::ClipSpan clip = FDocument.Span();
+    const zirpel::FrameRange range = zirpel::PlayFrames(FDocument.CurrentSelection(), clip.frames(), clip.format);
     PlayBtn->setEnabled(false);
     StopBTN->setEnabled(true);
     FStopRequested = false;
