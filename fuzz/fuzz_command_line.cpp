@@ -14,6 +14,7 @@
 #include "cli/Operation.h"
 #include "cli/SelectSpec.h"
 #include "clip/Clip.h"
+#include "document/EditorDocument.h"
 #include "export/Mp3Lists.h"
 
 using namespace zirpel;
@@ -70,8 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The accepted steps on a small clip; a few suffice to combine them, and
     // the clip stays small (the speed steps alone change only the rate).
-    Clip clip = SmallClip();
-    Selection sel;
+    EditorDocument doc;
+    doc.Replace(SmallClip(), "Öffnen");
     std::size_t steps = 0;
     for (const Operation& op : r.operations) {
         if (op.kind == Operation::Kind::Effect && op.effect == nullptr) std::abort();
@@ -85,10 +86,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (op.kind == Operation::Kind::Select)
             for (const SelectEnd* end : {&op.select.anchor, &op.select.caret})
                 if (end->inSeconds && !std::isfinite(end->seconds)) std::abort();
-        ApplyOperation(op, clip, sel);
-        const std::int64_t indices = clip.span().indices();
-        if (clip.bytes.size() > static_cast<std::size_t>(kMaxClipBytes)) std::abort();
-        if (clip.format.sampleRate < 1) std::abort();
+        ApplyOperation(op, doc);
+        const std::int64_t indices = doc.Span().indices();
+        const Selection sel = doc.CurrentSelection();
+        if (doc.SampleData().size() != static_cast<std::size_t>(doc.SampleSize())) std::abort();
+        if (doc.SampleRate() < 1) std::abort();
         if (sel.anchor < 0 && !(indices == 0 && sel.anchor == -1)) std::abort();
         if (std::max(sel.anchor, sel.caret) > indices) std::abort();
     }
