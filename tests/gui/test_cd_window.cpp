@@ -86,7 +86,7 @@ TEST_F(CdWindowTest, RippedTrackBecomesTheClipAndSavesAsWave) {
 }
 
 TEST_F(CdWindowTest, TerminationSignalDuringARipStopsItAndKeepsTheOldClip) {
-    form->ReplaceClip({std::vector<std::uint8_t>(400, 1), {8000, false, false}});
+    form->Document().Replace({std::vector<std::uint8_t>(400, 1), {8000, false, false}}, "Öffnen");
     track = 3;  // 444 requests
     sim->devices[0].readFailure =
         [this](int n, std::uint32_t) -> std::optional<zirpel::testing::SimFailure> {
@@ -96,7 +96,7 @@ TEST_F(CdWindowTest, TerminationSignalDuringARipStopsItAndKeepsTheOldClip) {
     };
     QTest::mouseClick(form->MusikCDBtn, Qt::LeftButton);
     EXPECT_EQ(sim->readCdCount, 3);  // the round that saw the signal still read
-    EXPECT_EQ(form->FSampleSize, 400);
+    EXPECT_EQ(form->Document().SampleSize(), 400);
     EXPECT_TRUE(sim->openFds.empty());
     EXPECT_TRUE(form->close());
     EXPECT_TRUE(dialogs.messages.empty());  // not even the question before quitting
