@@ -11,7 +11,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   lame mpg123
   sox flac vorbis-tools opus-tools
-  desktop-file-utils dpkg-dev hyperfine
+  desktop-file-utils dpkg-dev hyperfine lintian appstream
   xvfb xauth
   clang libclang-rt-14-dev
 )
