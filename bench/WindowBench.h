@@ -34,7 +34,10 @@
 namespace bench {
 
 // Set in the second run of a window benchmark, the one on an X server.
-inline bool OnXServer() { return std::getenv("ZIRPEL_BENCH_ON_X") != nullptr; }
+inline bool OnXServer() {
+    const char* v = std::getenv("ZIRPEL_BENCH_ON_X");
+    return v != nullptr && *v != '\0';
+}
 
 // Offscreen Qt draws into memory; the second run draws on the X server that
 // xvfb-run started (QT_QPA_PLATFORM=xcb). SDL opens its silent driver: the

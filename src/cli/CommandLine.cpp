@@ -120,10 +120,14 @@ private:
             r_.bitRateGiven = true;
         } else if (a == "--ringtone") {
             r_.ringtone = true;
-        } else if (a == "--wav" || a == "--mp3") {
-            const OutputKind kind = a == "--wav" ? OutputKind::Wave : OutputKind::Mp3;
-            if (r_.outDirKind && *r_.outDirKind != kind) error_ = "--wav und --mp3 schließen sich aus";
+        } else if (a == "--wav" || a == "--mp3" || a == "--ogg") {
+            const OutputKind kind = a == "--wav"   ? OutputKind::Wave
+                                    : a == "--mp3" ? OutputKind::Mp3
+                                                   : OutputKind::OggVorbis;
+            if (r_.outDirKind && *r_.outDirKind != kind) error_ = "--wav, --mp3 und --ogg schließen sich aus";
             r_.outDirKind = kind;
+        } else if (a == "--dither") {
+            r_.dither = true;
         } else if (a == "-q" || a == "--quiet") {
             r_.quiet = true;
         } else if (a == "-j" || Is(a, "--jobs")) {
@@ -154,6 +158,9 @@ private:
                 return;
             case WordStatus::BadValue:
                 error_ = "ungültiger Wert in " + Quoted(a);
+                return;
+            case WordStatus::OutOfRange:
+                error_ = Quoted(a) + ": " + OutOfRangeText(a);
                 return;
         }
     }

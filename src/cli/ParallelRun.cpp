@@ -1,7 +1,6 @@
 #include "cli/ParallelRun.h"
 
 #include <algorithm>
-#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <optional>
@@ -11,6 +10,7 @@
 
 #include "codec/ACMConvertor.h"
 #include "codec/Mp3Import.h"
+#include "export/SafeFile.h"
 
 namespace zirpel::cli {
 
@@ -24,15 +24,12 @@ bool OutputsRepeat(const std::vector<Job>& jobs) {
 void RunInParallel(const std::vector<Job>& jobs, const std::vector<Operation>& operations,
                    const ParallelRun& run, ProgressLine& progress,
                    const std::function<void(std::size_t, const FileOutcome&)>& done) {
-    struct Result {
-        FileOutcome outcome;
-        PendingOutput pending;
-    };
     std::mutex lock;
-    std::condition_variable finished;
-    std::vector<std::optional<Result>> results(jobs.size());
+    std::condition_variable changed;
+    std::vector<std::optional<FileOutcome>> outcomes(jobs.size());
     std::size_t started = 0;  // files handed to a worker, a leading part of the list
-    bool closed = false;      // a stop was seen: no file is started any more
+    std::size_t next = 0;     // the first file not yet handed on to `done`
+    bool closed = false;      // a stop was seen: nothing more is started or put in place
     int running = 0;
 
     // The stop request is asked from every worker, one at a time.
@@ -60,16 +57,22 @@ void RunInParallel(const std::vector<Job>& jobs, const std::vector<Operation>& o
                 if (closed || started == jobs.size()) break;
                 index = started++;
             }
-            Result r;
-            r.outcome = ProcessFile(jobs[index], operations, tools, quiet, &r.pending);
+            // A finished output waits until every file before it is handed
+            // on, and is dropped when a stop came meanwhile.
+            const SafeFile::CommitTurn turn([&, index] {
+                std::unique_lock l(lock);
+                changed.wait(l, [&] { return closed || next == index; });
+                return !closed;
+            });
+            FileOutcome outcome = ProcessFile(jobs[index], operations, tools, quiet);
             quiet.End();
             std::lock_guard g(lock);
-            results[index] = std::move(r);
-            finished.notify_all();
+            outcomes[index] = std::move(outcome);
+            changed.notify_all();
         }
         std::lock_guard g(lock);
         --running;
-        finished.notify_all();
+        changed.notify_all();
     };
 
     const int workers = std::max(1, std::min<int>(run.workers, static_cast<int>(jobs.size())));
@@ -77,29 +80,27 @@ void RunInParallel(const std::vector<Job>& jobs, const std::vector<Operation>& o
     running = workers;
     for (int i = 0; i < workers; ++i) threads.emplace_back(work);
 
-    // Outcomes are handed on and outputs put in place in input order. After
-    // a stop, as when the files run one after the other, the files after
-    // the one during which it came are left alone: their outputs are dropped.
+    // As when the files run one after the other, a stop leaves the files
+    // after the one during which it came alone.
     progress.Begin("zirpel: " + std::to_string(jobs.size()) + " Dateien");
-    std::size_t next = 0;
-    bool stopped = false;
     std::unique_lock l(lock);
     for (;;) {
-        finished.wait(l, [&] { return (next < jobs.size() && results[next]) || running == 0; });
-        if (!(next < jobs.size() && results[next])) break;
-        Result r = std::move(*results[next]);
-        results[next].reset();
-        const std::size_t index = next++;
-        l.unlock();
+        changed.wait(l, [&] { return (next < jobs.size() && outcomes[next]) || running == 0; });
+        if (next == jobs.size() || !outcomes[next]) break;
+        const FileOutcome outcome = std::move(*outcomes[next]);
+        const std::size_t index = next;
+        bool stopped = closed;
         if (!stopped) {
+            l.unlock();
             progress.End();
-            CommitOutput(r.pending, r.outcome);
-            done(index, r.outcome);
-            progress.Progress(static_cast<std::int32_t>(next * 100 / jobs.size()));
+            done(index, outcome);
+            progress.Progress(static_cast<std::int32_t>((index + 1) * 100 / jobs.size()));
             stopped = stop();
+            l.lock();
         }
-        l.lock();
-        if (stopped) closed = true;
+        closed = closed || stopped;
+        ++next;
+        changed.notify_all();
     }
     l.unlock();
     for (std::thread& t : threads) t.join();

@@ -32,12 +32,13 @@ struct ParallelRun {
     std::function<bool()> stopRequested;  // asked from every worker
 };
 
-// Processes every job, `run.workers` at a time. On the calling thread, in
-// input order, as soon as a file and all before it are done, its output is
-// put in place and `done(index, outcome)` called; meanwhile `progress` shows
-// how many files are done. As in a run one file after the other, a stop
-// request leaves the files after the one it came in alone: no output of
-// theirs replaces anything, and `done` is not called for them.
+// Processes every job, `run.workers` at a time. Outputs are put in place in
+// input order, each only after the files before it were handed on: on the
+// calling thread, in input order, `done(index, outcome)` is called for each
+// file; meanwhile `progress` shows how many files are done. As in a run one
+// file after the other, a stop request leaves the files after the one it
+// came in alone: no output of theirs replaces anything, and `done` is not
+// called for them.
 void RunInParallel(const std::vector<Job>& jobs, const std::vector<Operation>& operations,
                    const ParallelRun& run, ProgressLine& progress,
                    const std::function<void(std::size_t, const FileOutcome&)>& done);

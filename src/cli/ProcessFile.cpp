@@ -35,8 +35,10 @@ bool Open(const Job& job, CliTools& tools, ProgressLine& progress, EditorDocumen
     progress.Begin("zirpel: " + job.input + ": Öffnen");
     OpenResult result;
     try {
-        // No temporary file: the clip is decoded straight into memory.
-        result = OpenAudioFile(job.input, tools.codec, tools.tempFolder, progress, Mp3Staging::Memory);
+        OpenOptions options;
+        options.dither = job.dither;
+        options.mp3Staging = Mp3Staging::Memory;  // no temporary file: straight into memory
+        result = OpenAudioFile(job.input, tools.codec, tools.tempFolder, progress, options);
     } catch (const std::bad_alloc&) {
         outcome = Fail(kExitFile, job.input, NoticeText(NoticeFor(EffectStatus::OutOfMemory)));
         return false;
@@ -55,27 +57,25 @@ bool Open(const Job& job, CliTools& tools, ProgressLine& progress, EditorDocumen
         outcome.code = kExitFile;
         return false;
     }
+    if (const std::string note = ConversionNote(result); !note.empty())
+        outcome.messages.push_back({job.input, note});
     doc.Replace(std::move(result.clip), "Öffnen");
     return true;
 }
 
 void Save(const Job& job, ClipSpan clip, CliTools& tools, ProgressLine& progress,
-          FileOutcome& outcome, PendingOutput* pending) {
-    SafeFile* uncommitted = nullptr;
-    if (pending != nullptr) {
-        pending->file = std::make_unique<SafeFile>();
-        pending->name = job.output;
-        uncommitted = pending->file.get();
-    }
-    SaveStatus status = SaveStatus::Saved;
+          FileOutcome& outcome) {
+    // A stop signal during the writing ends it; the old file stays.
+    const SaveStopQuery stop = [&progress] { return progress.StopRequested(); };
+    SaveOutcome saved;
+    SaveRequest request{job.kind, job.output, job.mp3Rate, job.bitRate};
     if (job.kind == OutputKind::Wave) {
-        status = SaveClipAsWaveFile(job.output, clip, uncommitted);
+        saved = SaveClipAs(request, clip, tools.encoder, progress, stop);
     } else {
-        StopAwareEncoder encoder(tools.encoder, [&progress] { return progress.StopRequested(); });
+        StopAwareEncoder encoder(tools.encoder, stop);
         progress.Begin("zirpel: " + job.output + ": Speichern");
         try {
-            status = SaveClipAsMP3File(encoder, job.output, clip, job.mp3Rate, job.bitRate,
-                                       progress, uncommitted);
+            saved = SaveClipAs(request, clip, encoder, progress, stop);
         } catch (const EMP3Encoder& e) {
             progress.End();
             outcome = Fail(kExitFile, job.output, encoder.stopped() ? kMsgStopped : GeneralErrorText(e.what()));
@@ -87,16 +87,14 @@ void Save(const Job& job, ClipSpan clip, CliTools& tools, ProgressLine& progress
         }
         progress.End();
     }
-    if (status != SaveStatus::Saved) {
+    if (saved.status == SaveStatus::Stopped) {
+        outcome = Fail(kExitFile, job.output, kMsgStopped);
+    } else if (saved.status != SaveStatus::Saved) {
         outcome.code = kExitFile;
-        outcome.messages.push_back({job.output, NoticeText(NoticeFor(status))});
+        outcome.messages.push_back({job.output, NoticeText(NoticeFor(saved.status))});
+    } else if (!saved.note.empty()) {
+        outcome.messages.push_back({job.output, saved.note});
     }
-}
-
-// Drops a pending output unless the whole file went well.
-FileOutcome Finished(FileOutcome outcome, PendingOutput* pending) {
-    if (pending != nullptr && outcome.code != kExitDone) pending->file.reset();
-    return outcome;
 }
 
 }  // namespace
@@ -105,17 +103,8 @@ std::string NoticeText(const Notice& notice) {
     return notice.style == NoticeStyle::GeneralError ? GeneralErrorText(notice.text) : notice.text;
 }
 
-void CommitOutput(PendingOutput& pending, FileOutcome& outcome) {
-    if (!pending.file) return;
-    if (!pending.file->commit()) {
-        outcome.code = kExitFile;
-        outcome.messages.push_back({pending.name, NoticeText(NoticeFor(SaveStatus::CannotWrite))});
-    }
-    pending.file.reset();
-}
-
 FileOutcome ProcessFile(const Job& job, const std::vector<Operation>& operations, CliTools& tools,
-                        ProgressLine& progress, PendingOutput* pending) {
+                        ProgressLine& progress) {
     if (progress.StopRequested()) return Fail(kExitFile, job.input, kMsgStopped);
     if (job.mustDifferFromInput && SameFile(job.input, job.output))
         return Fail(kExitFile, job.output, kMsgOutputIsInput);
@@ -133,8 +122,8 @@ FileOutcome ProcessFile(const Job& job, const std::vector<Operation>& operations
         }
     }
     if (progress.StopRequested()) return Fail(kExitFile, job.input, kMsgStopped);
-    Save(job, doc.Span(), tools, progress, outcome, pending);
-    return Finished(std::move(outcome), pending);
+    Save(job, doc.Span(), tools, progress, outcome);
+    return outcome;
 }
 
 }  // namespace zirpel::cli

@@ -2,7 +2,6 @@
 // operations in order, save it as the editor's save commands do.
 #pragma once
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,7 +11,6 @@
 #include "cli/ProgressLine.h"
 #include "codec/Mp3Import.h"
 #include "export/Mp3Encoder.h"
-#include "export/SafeFile.h"
 
 namespace zirpel::cli {
 
@@ -38,21 +36,11 @@ struct FileOutcome {
 // its full stop).
 std::string NoticeText(const Notice& notice);
 
-// An output written in full but not yet put in place (see ProcessFile).
-struct PendingOutput {
-    std::unique_ptr<SafeFile> file;  // null when there is nothing to put in place
-    std::string name;
-};
-
 // Reads job.input, runs `operations` on it from an empty selection and
 // writes job.output. Read and write failures (a stop request included) are
 // kExitFile, a failed operation kExitOperation; either way nothing is
-// written and an existing output file stays as it was. With `pending` the
-// written output is left there, to be put in place by CommitOutput.
+// written and an existing output file stays as it was.
 FileOutcome ProcessFile(const Job& job, const std::vector<Operation>& operations, CliTools& tools,
-                        ProgressLine& progress, PendingOutput* pending = nullptr);
-
-// Puts a pending output in place; a failure is the save's own failure.
-void CommitOutput(PendingOutput& pending, FileOutcome& outcome);
+                        ProgressLine& progress);
 
 }  // namespace zirpel::cli

@@ -19,12 +19,13 @@ using namespace acm;
 namespace {
 
 constexpr std::uint32_t kWaveHeaderSize = 44;
-// The largest file whose RIFF size field still holds its length − 8.
-constexpr std::uint64_t kMaxWaveFileLength = 0xFFFFFFFFull;
 
 const char kCannotOpen[] = "Konnte Datei nicht öffnen!";
 const char kCannotCreate[] = "Konnte Ausgabedatei nicht erstellen!";
 const char kCannotWrite[] = "Konnte Ausgabedatei nicht schreiben!";
+const char kTooLong[] =
+    "Die MP3-Datei ist zu lang: mehr als 2 GiB Samples (bei 44100 Hz Stereo etwa 3 Stunden 22 Minuten) "
+    "passen nicht in einen Clip.";
 
 }  // namespace
 
@@ -144,7 +145,8 @@ private:
 // for. A target in memory is given the room the frames will need at the most
 // either way, so that it does not grow piecemeal.
 PiecesResult DecodeInPieces(const ByteSource& source, std::uint64_t dataStart, const std::uint8_t* fmt16,
-                            TACMConvertor& conv, const Mp3Codec& codec, PcmTarget& target, LongTask& task) {
+                            TACMConvertor& conv, const Mp3Codec& codec, std::uint64_t maxBytes,
+                            PcmTarget& target, LongTask& task) {
     const std::uint64_t size = source.size();
     const int pieces = codec.pieces > 0 ? codec.pieces
                                          : Mp3PiecesFor(size > dataStart ? size - dataStart : 0, AvailableCores());
@@ -153,12 +155,11 @@ PiecesResult DecodeInPieces(const ByteSource& source, std::uint64_t dataStart, c
     if (!decoders && !target.WantsRoom()) return {};
     const Mp3FrameChain chain = ScanMp3Frames(source, dataStart);
     const std::uint64_t room = chain.frames.size() * std::uint64_t(chain.samplesPerFrame) * chain.channels * 2;
-    if (target.WantsRoom() && room > 0) target.Reserve(kWaveHeaderSize + std::min(room, kMaxWaveFileLength));
+    if (target.WantsRoom() && room > 0) target.Reserve(kWaveHeaderSize + std::min(room, maxBytes));
     if (!decoders || !chain.uniform || chain.channels != GetLE16(fmt16 + 2) ||
         chain.sampleRate != GetLE32(fmt16 + 4))
         return {};
-    return DecodeMp3InPieces(source, dataStart, chain, decoders, pieces, kMaxWaveFileLength - kWaveHeaderSize,
-                             target, task);
+    return DecodeMp3InPieces(source, dataStart, chain, decoders, pieces, maxBytes, target, task);
 }
 
 }  // namespace
@@ -168,6 +169,7 @@ Notice NoticeFor(Mp3ConvertResult result) {
         case Mp3ConvertResult::SourceNotOpened: return {kCannotOpen, NoticeStyle::ErrorIcon};
         case Mp3ConvertResult::DestinationNotCreated: return {kCannotCreate, NoticeStyle::ErrorIcon};
         case Mp3ConvertResult::CannotWrite: return {kCannotWrite, NoticeStyle::ErrorIcon};
+        case Mp3ConvertResult::TooLong: return {kTooLong, NoticeStyle::ErrorIcon};
         case Mp3ConvertResult::Converted:
         case Mp3ConvertResult::Stopped:
         case Mp3ConvertResult::NoFrameHeader: break;
@@ -176,7 +178,7 @@ Notice NoticeFor(Mp3ConvertResult result) {
 }
 
 Mp3ConvertResult ConvertMP3WAV(const std::string& mp3Name, PcmTarget& wav, Mp3Codec& codec,
-                               LongTask& task) {
+                               LongTask& task, std::int64_t clipLimit) {
     task.ClearStop();
     task.Progress(0);
 
@@ -186,11 +188,11 @@ Mp3ConvertResult ConvertMP3WAV(const std::string& mp3Name, PcmTarget& wav, Mp3Co
         task.Progress(0);
         return Mp3ConvertResult::SourceNotOpened;
     }
-    return ConvertMp3Source(std::move(file), wav, codec, task);
+    return ConvertMp3Source(std::move(file), wav, codec, task, clipLimit);
 }
 
 Mp3ConvertResult ConvertMp3Source(std::unique_ptr<ByteSource> source, PcmTarget& wav, Mp3Codec& codec,
-                                  LongTask& task) {
+                                  LongTask& task, std::int64_t clipLimit) {
     if (!wav.Create()) {
         source.reset();
         task.Progress(0);
@@ -237,21 +239,23 @@ Mp3ConvertResult ConvertMp3Source(std::unique_ptr<ByteSource> source, PcmTarget&
         std::int64_t remaining = length - static_cast<std::int64_t>(start.dataStart);
         std::uint64_t written = kWaveHeaderSize;
         bool first = true;
-        bool full = false;
+        bool tooLong = false;
         bool windowGone = false;
         bool inPieces = false;
         if (!writeFailed) {
             // On several cores a long file is decoded in pieces side by side,
             // to the same bytes; anything the pieces cannot do exactly is left
             // to the block loop below.
-            const PiecesResult pieces = DecodeInPieces(*source, start.dataStart, fmt16, conv, codec, wav, task);
+            const PiecesResult pieces = DecodeInPieces(*source, start.dataStart, fmt16, conv, codec,
+                                                       static_cast<std::uint64_t>(std::max<std::int64_t>(clipLimit, 0)),
+                                                       wav, task);
             inPieces = pieces.status != PiecesStatus::NotDecoded;
             written += pieces.bytes;
             writeFailed = pieces.status == PiecesStatus::CannotWrite;
             windowGone = pieces.ownerGone;
         }
         ACMSTREAMHEADER& header = conv.FStreamHeader;
-        while (!inPieces && remaining > 0 && !task.StopRequested() && !full && !writeFailed) {
+        while (!inPieces && remaining > 0 && !task.StopRequested() && !writeFailed) {
             std::uint32_t n = conv.InputBufferSize();
             bool last = false;
             if (remaining < n) {
@@ -283,11 +287,11 @@ Mp3ConvertResult ConvertMp3Source(std::unique_ptr<ByteSource> source, PcmTarget&
                 source->seek(source->tell() - back);
                 remaining += back;
             }
-            std::uint64_t produced = header.cbDstLengthUsed;
-            if (written + produced > kMaxWaveFileLength) {
-                // The size fields could no longer describe the file: end here.
-                produced = kMaxWaveFileLength - written;
-                full = true;
+            const std::uint64_t produced = header.cbDstLengthUsed;
+            if (written - kWaveHeaderSize + produced > static_cast<std::uint64_t>(clipLimit)) {
+                // No clip could hold the song: decoding the rest would only fill the disk.
+                tooLong = true;
+                break;
             }
             if (!output.Append(conv.FOutputBuffer.get(), produced)) {
                 writeFailed = true;
@@ -300,13 +304,17 @@ Mp3ConvertResult ConvertMp3Source(std::unique_ptr<ByteSource> source, PcmTarget&
                 break;
             }
         }
-        if (task.StopRequested() || full || windowGone) result = Mp3ConvertResult::Stopped;
+        if (task.StopRequested() || windowGone) result = Mp3ConvertResult::Stopped;
 
         task.Progress(0);
         TACMConvertor::CheckResult("acmStreamReset", acmStreamReset(conv.FStreamHandle, 0));
         conv.SetActive(false);
         activatedHere = false;
         source.reset();
+        if (tooLong) {
+            wav.Discard();
+            return Mp3ConvertResult::TooLong;
+        }
 
         if (!writeFailed) writeFailed = !output.Flush();
         if (!writeFailed) {

@@ -16,6 +16,7 @@
 #include "codec/Mp3DataStart.h"
 #include "codec/PcmTarget.h"
 #include "codec/TempWaveFile.h"
+#include "clip/Clip.h"
 #include "clip/LongTask.h"
 #include "clip/Notice.h"
 
@@ -61,6 +62,7 @@ enum class Mp3ConvertResult {
     DestinationNotCreated,  // the temporary WAV file could not be created
     CannotWrite,            // writing the temporary WAV file failed (a full disk); it is deleted
     NoFrameHeader,          // no MPEG frame header anywhere: the WAV file stays empty
+    TooLong,                // the samples passed what one clip can hold; the file is deleted
 };
 
 // The conversion's own message for a result (empty for the others): a box
@@ -81,13 +83,15 @@ Notice NoticeFor(Mp3ConvertResult result);
 // (a RIFF wrapper cut short) escape to the caller; before they do, the
 // source is closed, `wav` is discarded and a convertor activated here is
 // made inactive again. Neither file is held in memory as a whole.
+// The conversion ends with TooLong as soon as the samples pass `clipLimit`
+// bytes, instead of decoding a rest no clip could hold.
 Mp3ConvertResult ConvertMP3WAV(const std::string& mp3Name, PcmTarget& wav, Mp3Codec& codec,
-                               LongTask& task);
+                               LongTask& task, std::int64_t clipLimit = kMaxClipBytes);
 
 // The same from a source already open (taken over and closed here), from
 // the creation of `wav` on; the caller has cleared the stop request and
 // reported progress 0. For the fuzzer and tests that hold the bytes in memory.
 Mp3ConvertResult ConvertMp3Source(std::unique_ptr<ByteSource> source, PcmTarget& wav, Mp3Codec& codec,
-                                  LongTask& task);
+                                  LongTask& task, std::int64_t clipLimit = kMaxClipBytes);
 
 }  // namespace zirpel
