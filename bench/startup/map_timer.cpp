@@ -6,6 +6,7 @@
 #include <xcb/xcb.h>
 
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>

@@ -37,7 +37,6 @@ bool Open(const Job& job, CliTools& tools, ProgressLine& progress, EditorDocumen
     try {
         OpenOptions options;
         options.dither = job.dither;
-        options.mp3Staging = Mp3Staging::Memory;  // no temporary file: straight into memory
         result = OpenAudioFile(job.input, tools.codec, tools.tempFolder, progress, options);
     } catch (const std::bad_alloc&) {
         outcome = Fail(kExitFile, job.input, NoticeText(NoticeFor(EffectStatus::OutOfMemory)));

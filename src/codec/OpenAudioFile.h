@@ -29,14 +29,8 @@ namespace zirpel {
 // extension of the last path component, in any case, is ".mp3".
 bool IsMp3FileName(const std::string& fileName);
 
-// Where an MP3 file's WAV form is made before it becomes the clip: the
-// temporary file tempwav<n>.wav (the editor's Open), or memory, from where
-// the audio becomes the clip without being copied (the command line).
-enum class Mp3Staging { TemporaryFile, Memory };
-
 struct OpenOptions {
     bool dither = false;  // triangular dither where samples are rounded to 16 bit
-    Mp3Staging mp3Staging = Mp3Staging::TemporaryFile;
 };
 
 struct OpenResult {
@@ -58,9 +52,8 @@ std::vector<Notice> NoticesFor(const OpenResult& result);
 // Opens `fileName`. Anything that exists but is not a regular file (a
 // folder, a FIFO, a device) is refused at once, before any read. MP3 files
 // are converted into a temporary file in `tempFolder`, which is deleted
-// before this returns, whatever happens, or into memory, where the clip is
-// checked as the WAV reader checks the file. EACMConvertor and EInOutError
-// of the conversion escape to the caller (the window's general error display).
+// before this returns, whatever happens. EACMConvertor and EInOutError of
+// the conversion escape to the caller (the window's general error display).
 OpenResult OpenAudioFile(const std::string& fileName, Mp3Codec& codec,
                          const std::string& tempFolder, LongTask& task,
                          const OpenOptions& options = {});

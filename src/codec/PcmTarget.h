@@ -1,6 +1,6 @@
-// Where the MP3 import writes its WAV file: the temporary file of the
-// window's Open (TempWaveFile), or memory (MemoryWaveTarget) for the command
-// line, which takes the clip straight from there.
+// Where the MP3 import writes its WAV file: the temporary file of Open
+// (TempWaveFile), or memory (MemoryWaveTarget), from where the clip takes
+// the audio without a copy (the fuzz target and tests convert there).
 #pragma once
 
 #include <array>
