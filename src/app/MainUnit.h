@@ -107,6 +107,8 @@ public:
     QMenu* MenuAnsicht = nullptr;
     QMenu* MenuEffekte = nullptr;
     QMenu* MenuHilfe = nullptr;
+    QAction* UndoAction = nullptr;  // "Rückgängig", first in "Bearbeiten"
+    QAction* RedoAction = nullptr;  // "Wiederherstellen"
 
     // The secondary windows, created after the main window (CreateZirpelWindows).
     TSampleFormat* SampleFormat = nullptr;
@@ -136,6 +138,9 @@ public:
     void CropToSelectionClick();
     void CutSelectionBtnClick();
     void SelectNothingBtnClick();
+    // undo and redo of the document's steps
+    void UndoClick();
+    void RedoClick();
     // status bar
     void SetProStatus(std::int32_t percent);
     void StatusBar1DrawPanel(QPainter& painter, const QRect& rect);
@@ -194,6 +199,8 @@ protected:
 private:
     void BuildControls();
     void BuildMenu();
+    void BuildUndoCommands();   // the first entries of "Bearbeiten"
+    void UpdateUndoCommands();  // their texts and enabled states
     void FormCreate();
     bool FormCloseQuery();
     void FormClose();

@@ -17,6 +17,7 @@
 
 void TMainForm::DocumentChanged(const zirpel::DocumentChange& change) {
     using Kind = zirpel::DocumentChange::Kind;
+    UpdateUndoCommands();
     switch (change.kind) {
         case Kind::ClipReplaced:
             UpdateForClip();

@@ -99,7 +99,7 @@ FileOutcome ProcessFile(const Job& job, const std::vector<Operation>& operations
         return Fail(kExitFile, job.output, kMsgOutputIsInput);
 
     FileOutcome outcome;
-    EditorDocument doc;  // nothing selected after opening
+    EditorDocument doc(0);  // no history; nothing selected after opening
     if (!Open(job, tools, progress, doc, outcome)) return outcome;
 
     for (const Operation& op : operations) {
