@@ -37,7 +37,6 @@ void TMainForm::SetProStatus(std::int32_t percent) {
     FPaintedProgress = percent;
     FLastProgressPaint = now;
     if (shrinks) {
-        StatusPanel1->CountFullRepaint();
         StatusBar1->repaint();
         StatusPanel1->repaint();
     } else {
