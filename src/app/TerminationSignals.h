@@ -21,6 +21,10 @@ public:
     explicit TerminationSignals(std::function<void()> onSignal, QObject* parent = nullptr);
     ~TerminationSignals() override;
 
+    // How many signals have arrived so far, counted by the handler itself:
+    // a save compares it with its start to stop before the event loop runs.
+    static unsigned Received();
+
 private:
     std::function<void()> FOnSignal;
     QSocketNotifier* FNotifier = nullptr;

@@ -93,7 +93,8 @@ Auswahl:
 Operationen:
 )") +
            OperationItems() + R"(  T liest sich wie das Feld „Zeitspanne:“: Sekunden mit Komma oder Punkt,
-  0,000001 bis 100. Die Effekte wirken auf die Auswahl, ohne Auswahl auf die
+  0,000001 bis 100. Ein T oder R außerhalb seiner Grenzen ist ein
+  Aufruffehler. Die Effekte wirken auf die Auswahl, ohne Auswahl auf die
   ganze Datei. Nach crop, cut, crossfade und format ist nichts ausgewählt.
 
 Ausgabe:
