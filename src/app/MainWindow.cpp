@@ -30,6 +30,7 @@
 
 #include "app/AboutBox.h"
 #include "app/AppIcon.h"
+#include "cdrom/ui/MusikCDFUnit.h"
 #include "export/Mp3Lists.h"
 #include "view/ui/PaintBox.h"
 #include "view/ui/ProgressPanel.h"
@@ -332,6 +333,7 @@ void TMainForm::berdasProgramm1Click() {
 void TMainForm::Terminate() {
     FTerminating = true;
     FormClose();
+    if (MusikCDForm) MusikCDForm->Terminate();
     // Every event loop ends, nested ones (a running play or import, a
     // modal box) included; the loops see the stop request on their way out.
     QCoreApplication::exit(0);

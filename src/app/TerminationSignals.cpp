@@ -42,6 +42,7 @@ TerminationSignals::TerminationSignals(std::function<void()> onSignal, QObject* 
     sa.sa_flags = SA_RESTART;
     ::sigaction(SIGTERM, &sa, nullptr);
     ::sigaction(SIGINT, &sa, nullptr);
+    ::signal(SIGXFSZ, SIG_IGN);
 }
 
 unsigned TerminationSignals::Received() { return gReceived.load(std::memory_order_relaxed); }
