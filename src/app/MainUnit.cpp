@@ -3,11 +3,17 @@
 // fields read as one clip.
 #include "app/MainUnit.h"
 
+#include <QPointer>
+
 #include <new>
 
 bool TMainForm::RunCommand(const std::function<void()>& command) {
+    const QPointer<TMainForm> alive(this);
     try {
         command();
+        // Whatever the command changed (the rate alone included), the
+        // readout follows.
+        if (!alive.isNull()) RefreshReadout();
         return true;
     } catch (const std::bad_alloc&) {
         ShowGeneralError("Nicht genügend Arbeitsspeicher");

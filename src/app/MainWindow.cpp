@@ -30,6 +30,9 @@
 
 #include "app/AboutBox.h"
 #include "app/AppIcon.h"
+#include "app/Readout.h"
+#include "effects/ui/LoudnessDialog.h"
+#include "view/ui/SelectionDialog.h"
 #include "export/Mp3Lists.h"
 #include "view/ui/PaintBox.h"
 #include "view/ui/ProgressPanel.h"
@@ -102,6 +105,11 @@ void TMainForm::BuildControls() {
     l4->setGeometry(196, 48, 80, 22);
     column->addWidget(top);
 
+    // The readout: times and what the saves will write, where a glance
+    // at the MP3 box and the waveform takes it in.
+    Readout = new TReadout(central);
+    column->addWidget(Readout);
+
     PageControl1 = new QTabWidget(central);
     TabSheet1 = new QWidget();
     PageControl1->addTab(TabSheet1, QString::fromUtf8("Datei zurechtschneiden"));
@@ -131,6 +139,9 @@ void TMainForm::BuildControls() {
     SchleifeCheck = new QCheckBox(QString::fromUtf8("In einer Schleife kontinuierlich abspielen"), Panel1);
     SchleifeCheck->setGeometry(400, 40, 290, 25);
     SchleifeCheck->setChecked(true);
+    // Beside the play controls, in the free end of the zoom row.
+    SeamBtn = MakeButton(Panel1, "Übergang anhören", 592, 8, 96);
+    SeamBtn->setToolTip(QString::fromUtf8("Die letzten 2 Sekunden gehen in die ersten 2 über, einmal"));
     CropToSelection = MakeButton(Panel1, "Zur Auswahl zurechtschneiden", 8, 72, 201);
     CutSelectionBtn = MakeButton(Panel1, "Die Auswahl wegschneiden", 216, 72, 201);
     ChangeFormat = MakeButton(Panel1, "Sampleformat ändern...", 424, 72, 161);
@@ -182,6 +193,9 @@ void TMainForm::BuildControls() {
     Wire(RxSlider1, &QScrollBar::valueChanged, &TMainForm::RxSlider1Change);
     Wire(PlayBtn, &QPushButton::clicked, &TMainForm::PlayBtnClick);
     Wire(StopBTN, &QPushButton::clicked, &TMainForm::StopBTNClick);
+    Wire(SeamBtn, &QPushButton::clicked, &TMainForm::UebergangAnhoerenClick);
+    Wire(mp3format, &QComboBox::currentIndexChanged, &TMainForm::RefreshReadout);
+    Wire(BitRate, &QComboBox::currentIndexChanged, &TMainForm::RefreshReadout);
     Wire(CropToSelection, &QPushButton::clicked, &TMainForm::CropToSelectionClick);
     Wire(CutSelectionBtn, &QPushButton::clicked, &TMainForm::CutSelectionBtnClick);
     // The view reports the mouse and its size; the window decides what they mean.
@@ -222,6 +236,10 @@ void TMainForm::BuildMenu() {
     MenuBearbeiten->addSeparator();
     AddMenuCommand(MenuBearbeiten, QString::fromUtf8("Sampleformat ändern..."),
                    &TMainForm::ChangeFormatClick);
+    MenuBearbeiten->addSeparator();
+    AddMenuCommand(MenuBearbeiten, QString::fromUtf8("Auswahl festlegen..."), &TMainForm::AuswahlFestlegenClick);
+    AddMenuCommand(MenuBearbeiten, QString::fromUtf8("Klingelton-Auswahl vorschlagen"),
+                   &TMainForm::KlingeltonVorschlagenClick);
 
     MenuAnsicht = bar->addMenu(QString::fromUtf8("Ansicht"));
     AddMenuCommand(MenuAnsicht, QString::fromUtf8("Ganze Datei"), &TMainForm::ZoomOutFullClick);
@@ -248,6 +266,9 @@ void TMainForm::BuildMenu() {
     MenuEffekte->addSeparator();
     AddMenuCommand(MenuEffekte, QString::fromUtf8("Schneller 10%"), &TMainForm::Schneller101Click);
     AddMenuCommand(MenuEffekte, QString::fromUtf8("Langsamer 10%"), &TMainForm::Langsamer101Click);
+    MenuEffekte->addSeparator();
+    AddMenuCommand(MenuEffekte, QString::fromUtf8("Lautheit angleichen..."), &TMainForm::LautheitAngleichenClick);
+    AddMenuCommand(MenuEffekte, QString::fromUtf8("Übergang anhören"), &TMainForm::UebergangAnhoerenClick);
 
     MenuHilfe = bar->addMenu(QString::fromUtf8("Hilfe"));
     AddMenuCommand(MenuHilfe, QString::fromUtf8("Über das Programm..."),
@@ -269,6 +290,8 @@ void TMainForm::FormCreate() {
     mp3format->setCurrentIndex(1);
     BitRate->setCurrentIndex(11);
     FViewBitmap = QImage();
+    SelectionForm = new TSelectionForm(this);
+    LoudnessForm = new TLoudnessForm(this);
     RunCommand([this] { SetUpPlayback(); });
     RunCommand([this] { EnumerateCodecFormats(); });
 }

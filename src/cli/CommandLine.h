@@ -35,6 +35,14 @@ struct CliRequest {
     bool bitRateGiven = false;
     bool ringtone = false;
     bool quiet = false;
+
+    // Reports on standard output (`--dry-run` writes nothing; with any of
+    // them the output may be left out).
+    bool dryRun = false;
+    bool measure = false;
+    bool suggest = false;          // --suggest T given
+    double suggestSeconds = 30;    // its T, also the length of "--select suggest"
+    bool reportOnly() const { return dryRun || measure || suggest; }
 };
 
 struct ParsedCommandLine {

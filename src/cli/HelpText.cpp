@@ -30,6 +30,13 @@ Auswahl:
                      werden wie bei der Maus auf 0 bis zum letzten Index
                      begrenzt; Sekunden sind nicht auf 100 begrenzt. Darf
                      mehrmals stehen. Nach dem Öffnen ist nichts ausgewählt.
+  --select S+L       wählt ab S für die Länge L aus, wie „Auswahl
+                     festlegen...“ (z. B. 45s+30s oder 1:23,450+30s); Zeiten
+                     auch als Minuten:Sekunden. Das Ende darf bis zum Ende
+                     der Datei reichen.
+  --select suggest   wählt den Klingelton-Vorschlag: die lauteste Stelle
+                     (Länge von --suggest, sonst 30 s), die Enden in eine
+                     leise Stelle bis 0,25 s daneben gerückt
 
 Operationen:
   crop               Zur Auswahl zurechtschneiden (ohne Auswahl: nichts)
@@ -45,6 +52,8 @@ Operationen:
   reverse            Rückwärts
   faster             Schneller 10% (Samplerate × 110 / 100)
   slower             Langsamer 10% (Samplerate × 100 / 110)
+  loudness=L         Lautheit angleichen: Auswahl (sonst ganze Datei) auf L
+                     LUFS (EBU R128), höchstens bis zur Vollaussteuerung
   format=K,B,R       Sampleformat ändern: K = mono oder stereo, B = 8 oder 16
                      Bit, R = Samples pro Sekunde (1 bis 200000)
   T liest sich wie das Feld „Zeitspanne:“: Sekunden mit Komma oder Punkt,
@@ -65,6 +74,16 @@ Ausgabe:
                      64, 80, 96, 112, 128, 144 oder 160 (Vorgabe 128)
   --ringtone         als kleiner Zirpel: MP3 mit 11025 Hz und 8 kBit/s
   Eine Ausgabedatei wird erst ersetzt, wenn sie ganz geschrieben ist.
+
+Berichte (auf der Standardausgabe; mit ihnen darf die Ausgabe fehlen):
+  --dry-run          schreibt nichts; zeigt Länge, Auswahl und was gespeichert
+                     würde: Samplefrequenz und Bitrate, die der Encoder
+                     wirklich nimmt, Frames und Größe
+  --measure          integrierte Lautheit, Lautheitsumfang und Spitzenwert
+                     der Auswahl (sonst der ganzen Datei)
+  --suggest T        zeigt den Klingelton-Vorschlag der Länge T (z. B. 30s)
+  Ersetzt der Encoder eine gewählte Bitrate (8 kBit/s bei 44100 Hz wird
+  32 kBit/s), steht eine Warnung auf der Fehlerausgabe.
 
 Sonstiges:
   -q, --quiet        keine Fortschrittsanzeige (sie erscheint ohnehin nur,

@@ -13,7 +13,7 @@ namespace {
 // is checked by the effect itself, which refuses malformed text before it
 // looks at the clip.
 bool AcceptsParameter(const EffectEntry& effect, std::string_view param) {
-    if (effect.name != "format") return ParseTimeText(param).has_value();
+    if (effect.name != "format" && effect.name != "loudness") return ParseTimeText(param).has_value();
     Clip probe;
     Selection none;
     return effect.apply(probe, none, param) != EffectStatus::BadParameter;

@@ -8,6 +8,7 @@
 #include "effects/Fade.h"
 #include "effects/FieldText.h"
 #include "effects/FormatChange.h"
+#include "effects/Loudness.h"
 #include "effects/Reverse.h"
 #include "effects/Speed.h"
 #include "effects/Volume.h"
@@ -72,7 +73,14 @@ EffectStatus ApplySlower(Clip& clip, Selection&, std::string_view) {
     return EffectStatus::Done;
 }
 
-constexpr std::array<EffectEntry, 11> kTable{{
+// "Lautheit angleichen...": the target in LUFS; malformed text is BadParameter.
+EffectStatus ApplyLoudness(Clip& clip, Selection& sel, std::string_view param) {
+    const auto target = ParseLoudnessTarget(param);
+    if (!target) return EffectStatus::BadParameter;
+    return MatchLoudness(clip.mutableSpan(), sel, *target);
+}
+
+constexpr std::array<EffectEntry, 12> kTable{{
     {"fade-in", true, Timed<FadeIn>},
     {"fade-out", true, Timed<FadeOut>},
     {"crossfade", true, ApplyCrossfade},
@@ -84,6 +92,7 @@ constexpr std::array<EffectEntry, 11> kTable{{
     {"faster", false, ApplyFaster},
     {"slower", false, ApplySlower},
     {"format", true, ApplyFormat},
+    {"loudness", true, ApplyLoudness},
 }};
 
 }  // namespace

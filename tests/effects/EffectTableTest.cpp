@@ -19,7 +19,7 @@ EffectStatus Apply(const char* name, Clip& clip, Selection& sel, std::string_vie
 }
 
 TEST(EffectTable, TimeIsReadAsTheTimeFieldReadsIt) {
-    ASSERT_EQ(EffectTable().size(), 11u);
+    ASSERT_EQ(EffectTable().size(), 12u);
     EXPECT_FALSE(FindEffect("reverse")->takesParameter);
     EXPECT_EQ(FindEffect("Fade-In"), nullptr);
     Clip comma = Clip16(V(12, 800), false, 8), point = comma, direct = comma;
