@@ -88,20 +88,20 @@ void BM_OpenMp3Window(benchmark::State& state) {
         state, kOurs, RUSAGE_SELF,
         // The window starts each run without a clip, so a failed open cannot
         // pass for a good one with the clip of the run before.
-        [&] { form.ReplaceClip(zirpel::Clip{}); },
+        [&] { form.Document().Replace(zirpel::Clip{}, "Öffnen"); },
         [&] {
             const std::size_t shown = dialogs.messages.size();
             dialogs.openAnswers.push_back(zirpel::FileChoice{g_mp3, 1});
             form.RunCommand([&form] { form.OpenBtnClick(); });
-            const bool arrived = form.FSampleSize > 0 && form.FSampleRate == 44100 && form.FStereo &&
-                                 form.F16Bit && dialogs.messages.size() == shown;
+            const bool arrived = form.Document().SampleSize() > 0 && form.Document().SampleRate() == 44100 && form.Document().Stereo() &&
+                                 form.Document().Is16Bit() && dialogs.messages.size() == shown;
             if (!arrived) {
                 state.SkipWithError(dialogs.messages.size() != shown
                                         ? dialogs.messages.back().text.c_str()
                                         : "the window holds no 44100 Hz 16-bit stereo clip");
                 return false;
             }
-            state.counters["pcm_bytes"] = form.FSampleSize;
+            state.counters["pcm_bytes"] = form.Document().SampleSize();
             return true;
         });
 }

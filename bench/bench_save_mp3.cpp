@@ -145,7 +145,7 @@ int main(int argc, char** argv) {
     {
         bench::Window window;
         TMainForm& form = window.form();
-        form.ReplaceClip(zirpel::Clip{std::move(clip), {kRate, true, true}});
+        form.Document().Replace(zirpel::Clip{std::move(clip), {kRate, true, true}}, "Öffnen");
         SelectText(form.mp3format, "44100");
         SelectText(form.BitRate, "128");
         g_window = &window;

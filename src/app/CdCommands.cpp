@@ -18,7 +18,7 @@ void TMainForm::MusikCDBtnClick() {
     // However the dialog closed: a track read becomes the clip, and the view
     // shows the whole clip.
     if (std::optional<zirpel::Clip> clip = MusikCDForm->TakeRippedClip())
-        ReplaceClip(std::move(*clip));
+        FDocument.Replace(std::move(*clip), "Von Musik-CD einlesen");
     else
         UpdateForClip();
 }

@@ -1,19 +1,12 @@
 // The main window's own services to its commands: running a command with
-// the general error display, showing the core's messages, and the clip
-// fields read as one clip.
+// the general error display and showing the core's messages.
 #include "app/MainUnit.h"
-
-#include <QPointer>
 
 #include <new>
 
 bool TMainForm::RunCommand(const std::function<void()>& command) {
-    const QPointer<TMainForm> alive(this);
     try {
         command();
-        // Whatever the command changed (the rate alone included), the
-        // readout follows.
-        if (!alive.isNull()) RefreshReadout();
         return true;
     } catch (const std::bad_alloc&) {
         ShowGeneralError("Nicht genügend Arbeitsspeicher");
@@ -40,12 +33,4 @@ void TMainForm::ShowNotice(const zirpel::Notice& notice) {
 void TMainForm::ShowGeneralError(const std::string& text) {
     FServices.dialogs->messageBox(zirpel::GeneralErrorText(text), "Zirpel-Editor",
                                   zirpel::MsgButtons::Ok, zirpel::MsgIcon::Error);
-}
-
-zirpel::ClipSpan TMainForm::CurrentClip() const {
-    return {FSampleData.empty() ? nullptr : FSampleData.data(), FSampleSize, ClipFormat()};
-}
-
-zirpel::MutableClipSpan TMainForm::ClipSamples() {
-    return {FSampleData.empty() ? nullptr : FSampleData.data(), FSampleSize, ClipFormat()};
 }

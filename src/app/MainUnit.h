@@ -1,11 +1,8 @@
-// The main window: it owns the audio clip, the selection, the view state and
-// every command handler. Handlers are thin: they read controls, ask the
-// dialogs seam, call the Qt-free core, replace the clip and redraw.
-//
-// The clip lives in the fields the program has always used (FSampleData,
-// FSampleSize, FSampleRate, FStereo, F16Bit). CurrentClip() and ClipSamples()
-// read them as one clip; ReplaceClip() is the one way to install a new clip,
-// and it redoes everything that depends on the clip.
+// The main window: it owns the document (the audio clip and the
+// selection), the view state and every command handler. Handlers are thin:
+// they read controls, ask the dialogs seam and hand the work to the
+// document; what the document reports back (a new clip, samples changed,
+// the selection moved) the window turns into zoom, scroll range and drawing.
 #pragma once
 
 #include <QImage>
@@ -26,6 +23,7 @@
 #include "clip/Notice.h"
 #include "clip/Selection.h"
 #include "codec/ACMConvertor.h"
+#include "document/EditorDocument.h"
 #include "codec/FormatBlock.h"
 #include "effects/EffectStatus.h"
 #include "playback/SoundBuffer.h"
@@ -68,15 +66,9 @@ public:
     explicit TMainForm(MainFormServices services, QWidget* parent = nullptr);
     ~TMainForm() override;
 
-    // ---- the audio clip ----
-    std::vector<std::uint8_t> FSampleData;  // interleaved PCM bytes
-    std::int32_t FSampleSize = 0;           // always FSampleData.size()
-    std::int32_t FSampleRate = 0;
-    bool FStereo = false;
-    bool F16Bit = false;
-    // ---- the selection (sample indices) ----
-    std::int32_t FSelCaret = 0;
-    std::int32_t FSelAnchor = 0;
+    // The audio clip and the selection.
+    zirpel::EditorDocument& Document() { return FDocument; }
+    const zirpel::EditorDocument& Document() const { return FDocument; }
 
     bool FStopRequested = false;
     QImage FViewBitmap;
@@ -176,6 +168,8 @@ public:
     void Schneller101Click();
     void Langsamer101Click();
     void ChangeFormatClick();
+    // Every row of the effect table runs here: its dialog, the document, the error.
+    void RunEffect(const zirpel::EffectEntry& effect);
     // audio CD
     void MusikCDBtnClick();
     // ringtone helpers
@@ -199,17 +193,7 @@ public:
     void ShowNotice(const zirpel::Notice& notice);
     void ShowGeneralError(const std::string& text);
 
-    // ---- the clip as one value ----
-    zirpel::ClipSpan CurrentClip() const;
-    zirpel::MutableClipSpan ClipSamples();  // for commands that change samples in place
-    zirpel::Selection CurrentSelection() const { return {FSelAnchor, FSelCaret}; }
-    zirpel::ClipFormat ClipFormat() const { return {FSampleRate, FStereo, F16Bit}; }
-    std::int32_t SampleIndexCount() const { return zirpel::SampleIndexCount(FSampleSize, ClipFormat()); }
-
-    // Installs a new clip: the old bytes go, nothing is selected, and the
-    // zoom, the scroll range and the drawing follow the new clip.
-    void ReplaceClip(zirpel::Clip clip);
-    // Zoom to the whole clip, scroll range, repaint: what every clip change needs.
+    // Zoom to the whole clip, scroll range, repaint: what every new clip needs.
     void UpdateForClip();
 
     std::int32_t ZoomFactor() const;
@@ -237,17 +221,19 @@ private:
     void FormClose();
     void FormDestroy();
     void UpdateScrollRange();
+    // What the window does when the document reports a change.
+    void DocumentChanged(const zirpel::DocumentChange& change);
+    // The sample index under view column x.
+    std::int32_t IndexUnderMouse(int x) const;
 
-    // The effects' common steps: the time dialog with its preset (nothing
-    // on cancel), and what follows an effect that changed samples in place
-    // or built a new clip.
-    std::optional<zirpel::Extended> AskEffectTime(const char* preset);
-    void FinishInPlaceEffect(zirpel::EffectStatus status);
-    void FinishNewClipEffect(zirpel::EffectStatus status, zirpel::Clip clip);
+    // The time dialog with the row's preset, its answer held within the
+    // row's limits (nothing on cancel).
+    std::optional<zirpel::Extended> AskEffectTime(const zirpel::TimeLimits& time);
 
     template <typename Sender, typename Signal>
     void Wire(Sender* sender, Signal signal, void (TMainForm::*handler)());
     QAction* AddMenuCommand(QMenu* menu, const QString& caption, void (TMainForm::*handler)());
+    QAction* AddEffectCommand(QMenu* menu, const zirpel::EffectEntry& row);
 
     // ---- platform set-up and release ----
     void SetUpPlayback();         // creates the sound output
@@ -256,6 +242,7 @@ private:
 
     MainFormServices FServices;
     bool FTerminating = false;
+    zirpel::EditorDocument FDocument;
 
     // --- export state ---
     // Writes the clip as MP3 to `fileName` with the lists' rate and bit rate.

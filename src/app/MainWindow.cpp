@@ -68,6 +68,7 @@ TMainForm::TMainForm(MainFormServices services, QWidget* parent)
     setFont(small);
     BuildControls();
     BuildMenu();
+    FDocument.SetListener([this](const zirpel::DocumentChange& change) { DocumentChanged(change); });
     FormCreate();
 }
 
@@ -226,16 +227,13 @@ void TMainForm::BuildMenu() {
     AddMenuCommand(MenuDatei, QString::fromUtf8("Beenden"), &TMainForm::Beenden1Click);
 
     MenuBearbeiten = bar->addMenu(QString::fromUtf8("Bearbeiten"));
-    AddMenuCommand(MenuBearbeiten, QString::fromUtf8("Zur Auswahl zurechtschneiden"),
-                   &TMainForm::CropToSelectionClick);
-    AddMenuCommand(MenuBearbeiten, QString::fromUtf8("Die Auswahl wegschneiden"),
-                   &TMainForm::CutSelectionBtnClick);
+    AddEffectCommand(MenuBearbeiten, zirpel::EffectRow<zirpel::EffectIndex("crop")>());
+    AddEffectCommand(MenuBearbeiten, zirpel::EffectRow<zirpel::EffectIndex("cut")>());
     MenuBearbeiten->addSeparator();
     AddMenuCommand(MenuBearbeiten, QString::fromUtf8("Nichts auswählen"),
                    &TMainForm::SelectNothingBtnClick);
     MenuBearbeiten->addSeparator();
-    AddMenuCommand(MenuBearbeiten, QString::fromUtf8("Sampleformat ändern..."),
-                   &TMainForm::ChangeFormatClick);
+    AddEffectCommand(MenuBearbeiten, zirpel::EffectRow<zirpel::EffectIndex("format")>());
     MenuBearbeiten->addSeparator();
     AddMenuCommand(MenuBearbeiten, QString::fromUtf8("Auswahl festlegen..."), &TMainForm::AuswahlFestlegenClick);
     AddMenuCommand(MenuBearbeiten, QString::fromUtf8("Klingelton-Auswahl vorschlagen"),
@@ -252,22 +250,15 @@ void TMainForm::BuildMenu() {
     MenuEffekte = bar->addMenu(QString::fromUtf8("Effekte"));
     // Opening the menu is the title's own click: it scrolls the view back.
     Wire(MenuEffekte, &QMenu::aboutToShow, &TMainForm::BackBtnClick);
-    AddMenuCommand(MenuEffekte, QString::fromUtf8("Echo..."), &TMainForm::Echo1Click);
-    AddMenuCommand(MenuEffekte, QString::fromUtf8("Weich einblenden"), &TMainForm::Weicheinblenden1Click);
-    AddMenuCommand(MenuEffekte, QString::fromUtf8("Weich ausblenden"), &TMainForm::Weichausblenden1Click);
-    AddMenuCommand(MenuEffekte, QString::fromUtf8("Ende auf Anfang überblenden"),
-                   &TMainForm::EndeaufAnfangberblenden1Click);
-    MenuEffekte->addSeparator();
-    AddMenuCommand(MenuEffekte, QString::fromUtf8("Maximale Lautstärke"), &TMainForm::MaximaleLautstrke1Click);
-    AddMenuCommand(MenuEffekte, QString::fromUtf8("Lauter 10%"), &TMainForm::Lauter101Click);
-    AddMenuCommand(MenuEffekte, QString::fromUtf8("Leiser 10%"), &TMainForm::Leiser101Click);
-    MenuEffekte->addSeparator();
-    AddMenuCommand(MenuEffekte, QString::fromUtf8("Rückwärts"), &TMainForm::Rckwrts1Click);
-    MenuEffekte->addSeparator();
-    AddMenuCommand(MenuEffekte, QString::fromUtf8("Schneller 10%"), &TMainForm::Schneller101Click);
-    AddMenuCommand(MenuEffekte, QString::fromUtf8("Langsamer 10%"), &TMainForm::Langsamer101Click);
-    MenuEffekte->addSeparator();
-    AddMenuCommand(MenuEffekte, QString::fromUtf8("Lautheit angleichen..."), &TMainForm::LautheitAngleichenClick);
+    // The effect table's "Effekte" rows in their order, a separator between groups.
+    const zirpel::EffectEntry* previous = nullptr;
+    for (const zirpel::EffectEntry& row : zirpel::EffectTable()) {
+        if (row.menu != zirpel::EffectMenu::Effects) continue;
+        if (previous && previous->group != row.group) MenuEffekte->addSeparator();
+        AddEffectCommand(MenuEffekte, row);
+        previous = &row;
+    }
+    // After the table's rows (the last of them is "Lautheit angleichen...").
     AddMenuCommand(MenuEffekte, QString::fromUtf8("Übergang anhören"), &TMainForm::UebergangAnhoerenClick);
 
     MenuHilfe = bar->addMenu(QString::fromUtf8("Hilfe"));
@@ -283,6 +274,12 @@ void TMainForm::Wire(Sender* sender, Signal signal, void (TMainForm::*handler)()
 QAction* TMainForm::AddMenuCommand(QMenu* menu, const QString& caption, void (TMainForm::*handler)()) {
     QAction* action = menu->addAction(caption);
     Wire(action, &QAction::triggered, handler);
+    return action;
+}
+
+QAction* TMainForm::AddEffectCommand(QMenu* menu, const zirpel::EffectEntry& row) {
+    QAction* action = menu->addAction(QString::fromUtf8(row.caption.data(), static_cast<qsizetype>(row.caption.size())));
+    connect(action, &QAction::triggered, this, [this, &row] { RunCommand([this, &row] { RunEffect(row); }); });
     return action;
 }
 
@@ -308,9 +305,8 @@ void TMainForm::FormClose() { FStopRequested = true; }
 void TMainForm::FormDestroy() {
     FStopRequested = true;
     ReleasePlayback();
-    FSampleData.clear();
-    FSampleData.shrink_to_fit();
-    FSampleSize = 0;
+    FDocument.SetListener({});
+    FDocument.Release();
     FViewBitmap = QImage();
 }
 

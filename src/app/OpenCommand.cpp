@@ -27,11 +27,10 @@ void TMainForm::OpenFile(const std::string& fileName) {
 
     for (const zirpel::Notice& notice : zirpel::NoticesFor(result)) ShowNotice(notice);
     if (result.ok()) {
-        ReplaceClip(std::move(result.clip));
+        FDocument.Replace(std::move(result.clip), "Öffnen");
     } else {
         // The old clip stays, but nothing is selected and the view is redone.
-        FSelAnchor = 0;
-        FSelCaret = 0;
+        FDocument.SetSelection({0, 0});
         UpdateForClip();
     }
 }

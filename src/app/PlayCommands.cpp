@@ -26,7 +26,7 @@ namespace {
 class WindowPlaySource final : public zirpel::PlaySource {
 public:
     explicit WindowPlaySource(TMainForm& form) : FForm(form) {}
-    zirpel::ClipSpan CurrentClip() const override { return FForm.CurrentClip(); }
+    zirpel::ClipSpan CurrentClip() const override { return FForm.Document().Span(); }
     bool LoopChecked() const override { return FForm.SchleifeCheck->isChecked(); }
     void DrawCursor(std::int64_t sampleIndex) override {
         const std::int64_t index = std::clamp<std::int64_t>(
@@ -104,16 +104,16 @@ void TMainForm::ReleasePlayback() {
 }
 
 void TMainForm::PlayBtnClick() {
-    const zirpel::ClipSpan clip = CurrentClip();
+    const zirpel::ClipSpan clip = FDocument.Span();
     WindowPlaySource source(*this);
-    RunPlay(zirpel::PlayFrames(CurrentSelection(), clip.frames(), clip.format), source);
+    RunPlay(zirpel::PlayFrames(FDocument.CurrentSelection(), clip.frames(), clip.format), source);
 }
 
 void TMainForm::UebergangAnhoerenClick() {
     if (FPlaying) return;
-    const zirpel::ClipSpan clip = CurrentClip();
-    SeamPlaySource source(*this,
-                          zirpel::BuildSeam(clip, zirpel::PlayFrames(CurrentSelection(), clip.frames(), clip.format)));
+    const zirpel::ClipSpan clip = FDocument.Span();
+    SeamPlaySource source(
+        *this, zirpel::BuildSeam(clip, zirpel::PlayFrames(FDocument.CurrentSelection(), clip.frames(), clip.format)));
     RunPlay({0, source.Frames()}, source);
 }
 

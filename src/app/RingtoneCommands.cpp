@@ -1,6 +1,6 @@
 // The ringtone helpers of the main window: the exact selection, the
-// suggested pick, loudness to a target and the readout. The seam audition
-// is in PlayCommands.cpp beside PLAY.
+// suggested pick and the readout. Loudness is a row of the effect table
+// (EffectCommands.cpp); the seam audition is in PlayCommands.cpp beside PLAY.
 #include <QComboBox>
 #include <QDialog>
 #include <QScrollBar>
@@ -8,23 +8,12 @@
 #include <algorithm>
 
 #include "app/MainUnit.h"
-#include "app/Readout.h"
-#include "effects/Loudness.h"
 #include "effects/SuggestPick.h"
-#include "effects/ui/LoudnessDialog.h"
 #include "view/SelectionTime.h"
 #include "view/ui/PaintBox.h"
 #include "view/ui/SelectionDialog.h"
 
-void TMainForm::RefreshReadout() {
-    if (Readout)
-        Readout->Update(CurrentClip(), CurrentSelection(), mp3format->currentText().toInt(),
-                        BitRate->currentText().toInt());
-}
-
 void TMainForm::ShowSelection(zirpel::Selection sel) {
-    FSelAnchor = sel.anchor;
-    FSelCaret = sel.caret;
     const std::int64_t z = std::max(ZoomFactor(), 1);
     const std::int64_t first = RxSlider1->value();
     const std::int64_t columns = std::max(PaintBox1->width(), 1);
@@ -34,13 +23,13 @@ void TMainForm::ShowSelection(zirpel::Selection sel) {
         // The start a tenth of the view in from the left (the scroll bar holds it in range).
         RxSlider1->setValue(static_cast<int>(std::clamp<std::int64_t>(lo - columns / 10, 0, RxSlider1->maximum())));
     }
-    PaintBox1Paint();
+    FDocument.SetSelection(sel);  // redraws
 }
 
 void TMainForm::AuswahlFestlegenClick() {
-    const zirpel::ClipSpan clip = CurrentClip();
+    const zirpel::ClipSpan clip = FDocument.Span();
     const std::int32_t rate = clip.format.sampleRate;
-    const zirpel::SelectionFrames f = zirpel::FramesOfSelection(CurrentSelection(), clip);
+    const zirpel::SelectionFrames f = zirpel::FramesOfSelection(FDocument.CurrentSelection(), clip);
     // Nothing selected: from the start, for the length last used.
     const zirpel::Extended start = f.whole ? 0 : zirpel::SecondsOfFrames(f.start, rate);
     const zirpel::Extended length = f.whole ? FPickSeconds : zirpel::SecondsOfFrames(f.end - f.start, rate);
@@ -54,20 +43,9 @@ void TMainForm::AuswahlFestlegenClick() {
 }
 
 void TMainForm::KlingeltonVorschlagenClick() {
-    const zirpel::ClipSpan clip = CurrentClip();
+    const zirpel::ClipSpan clip = FDocument.Span();
     if (clip.empty()) return;
     const zirpel::FrameSpan pick = zirpel::SuggestPick(clip, FPickSeconds);
-    ShowSelection(zirpel::HeldSelection(zirpel::FrameToSampleIndex(pick.start, clip.format),
+    ShowSelection(zirpel::HeldSelection(zirpel::FrameToSampleIndex(pick.first, clip.format),
                                         zirpel::FrameToSampleIndex(pick.end, clip.format), clip));
-}
-
-void TMainForm::LautheitAngleichenClick() {
-    const zirpel::ClipSpan clip = CurrentClip();
-    const zirpel::FrameSpan span = zirpel::LoudnessFrames(clip, CurrentSelection());
-    const zirpel::LoudnessMeasurement measured = zirpel::MeasureLoudness(clip, span);
-    LoudnessForm->Prefill(measured, clip.format.is16Bit, FLoudnessTarget);
-    if (ExecDialog(*LoudnessForm) != QDialog::Accepted || !measured.valid) return;
-    FLoudnessTarget = LoudnessForm->Target();
-    zirpel::ApplyGain(ClipSamples(), span, LoudnessForm->Plan().gain);
-    PaintBox1Paint();
 }

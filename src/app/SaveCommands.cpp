@@ -51,7 +51,7 @@ void TMainForm::SaveBtnClick() {
         SaveAsMP3File(fileName);
         return;
     }
-    const zirpel::SaveStatus status = zirpel::SaveClipAsWaveFile(fileName, CurrentClip());
+    const zirpel::SaveStatus status = zirpel::SaveClipAsWaveFile(fileName, FDocument.Span());
     if (status != zirpel::SaveStatus::Saved) ShowNotice(zirpel::NoticeFor(status));
 }
 
@@ -62,7 +62,7 @@ void TMainForm::SaveAsMP3File(const std::string& fileName) {
     // Encoder errors (EMP3Encoder) end the command through the general error display.
     WindowTask task(*this);
     const zirpel::SaveStatus status = zirpel::SaveClipAsMP3File(
-        *FServices.encoder, fileName, CurrentClip(), outputRate, bitRate, task);
+        *FServices.encoder, fileName, FDocument.Span(), outputRate, bitRate, task);
     if (status != zirpel::SaveStatus::Saved) ShowNotice(zirpel::NoticeFor(status));
 }
 

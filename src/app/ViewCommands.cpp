@@ -1,6 +1,7 @@
 // The waveform view's commands: repaint, zoom, scrolling, mouse selection,
-// crop and cut, and the clip replacement they share. The arithmetic lives in
-// the Qt-free view core.
+// and what the view does when the document changes. The
+// arithmetic lives in the Qt-free view core.
+#include <QComboBox>
 #include <QLabel>
 #include <QScrollBar>
 #include <QSpinBox>
@@ -9,21 +10,29 @@
 #include <limits>
 
 #include "app/MainUnit.h"
+#include "app/Readout.h"
 #include "view/Selection.h"
 #include "view/WaveformGeometry.h"
 #include "view/Zoom.h"
 #include "view/ui/PaintBox.h"
 #include "view/ui/RenderWaveform.h"
 
-void TMainForm::ReplaceClip(zirpel::Clip clip) {
-    FSampleData = std::move(clip.bytes);
-    FSampleSize = static_cast<std::int32_t>(FSampleData.size());
-    FSampleRate = clip.format.sampleRate;
-    FStereo = clip.format.stereo;
-    F16Bit = clip.format.is16Bit;
-    FSelAnchor = 0;
-    FSelCaret = 0;
-    UpdateForClip();
+void TMainForm::DocumentChanged(const zirpel::DocumentChange& change) {
+    using Kind = zirpel::DocumentChange::Kind;
+    // Every change of the clip, its rate or the selection shows in the readout.
+    RefreshReadout();
+    switch (change.kind) {
+        case Kind::ClipReplaced:
+            UpdateForClip();
+            return;
+        case Kind::SamplesChanged:
+        case Kind::SelectionChanged:
+            PaintBox1Paint();
+            return;
+        case Kind::RateChanged:
+            // Nothing drawn depends on the rate.
+            return;
+    }
 }
 
 void TMainForm::UpdateForClip() {
@@ -47,7 +56,7 @@ void TMainForm::PaintBox1Paint() {
     const int w = std::max(1, PaintBox1->width());
     const int h = std::max(1, PaintBox1->height());
     const zirpel::WaveformGeometry g = zirpel::ComputeWaveform(
-        CurrentClip(), CurrentSelection(), {ZoomFactor(), RxSlider1->value(), w, h});
+        FDocument.Span(), FDocument.CurrentSelection(), {ZoomFactor(), RxSlider1->value(), w, h});
     Label2->setText(QString::fromStdString(g.sizeLabel));
 
     RenderWaveform(FViewBitmap, QSize(w, h), g);
@@ -58,7 +67,7 @@ void TMainForm::PaintBox1Paint() {
 
 void TMainForm::UpdateScrollRange() {
     const std::int32_t z = ZoomFactor();
-    const std::int64_t m64 = zirpel::ScrollMaximum(SampleIndexCount(), PaintBox1->width(), z);
+    const std::int64_t m64 = zirpel::ScrollMaximum(FDocument.SampleIndexCount(), PaintBox1->width(), z);
     const auto m = static_cast<std::int32_t>(std::min<std::int64_t>(m64, std::numeric_limits<int>::max()));
     const std::int32_t p0 = RxSlider1->value();
     const std::int32_t m0 = RxSlider1->maximum();
@@ -73,13 +82,14 @@ void TMainForm::ZoomOutEdChange() {
 
 void TMainForm::RxSlider1Change() { PaintBox1Paint(); }
 
-void TMainForm::ZoomOutFullClick() { SetZoomFactor(zirpel::ZoomFullValue(SampleIndexCount(), PaintBox1->width())); }
+void TMainForm::ZoomOutFullClick() { SetZoomFactor(zirpel::ZoomFullValue(FDocument.SampleIndexCount(), PaintBox1->width())); }
 
 void TMainForm::ZoomInFullClick() { SetZoomFactor(1); }
 
 void TMainForm::ZoomSelClick() {
-    SetZoomFactor(zirpel::ZoomSelValue(FSelAnchor, FSelCaret, PaintBox1->width()));
-    RxSlider1->setValue(zirpel::ZoomSelScrollPosition(FSelAnchor, FSelCaret, ZoomFactor()));
+    const std::int32_t a = FDocument.SelAnchor(), c = FDocument.SelCaret();
+    SetZoomFactor(zirpel::ZoomSelValue(a, c, PaintBox1->width()));
+    RxSlider1->setValue(zirpel::ZoomSelScrollPosition(a, c, ZoomFactor()));
 }
 
 void TMainForm::ZoomKleinerBtnClick() { ZoomOutEd->setValue(zirpel::ZoomKleiner(ZoomFactor())); }
@@ -88,37 +98,26 @@ void TMainForm::ZoomGroesserBtnClick() { ZoomOutEd->setValue(zirpel::ZoomGroesse
 
 void TMainForm::BackBtnClick() { RxSlider1->setValue(RxSlider1->value() - 10); }
 
+std::int32_t TMainForm::IndexUnderMouse(int x) const {
+    return zirpel::IndexUnderMouse(x, ZoomFactor(), RxSlider1->value(), FDocument.SampleIndexCount());
+}
+
 void TMainForm::PaintBox1MouseDown(int x) {
-    FSelAnchor = zirpel::IndexUnderMouse(x, ZoomFactor(), RxSlider1->value(), SampleIndexCount());
-    FSelCaret = FSelAnchor;
-    PaintBox1Paint();
+    const std::int32_t i = IndexUnderMouse(x);
+    FDocument.SetSelection({i, i});
 }
 
 void TMainForm::PaintBox1MouseMove(int x, bool leftButtonHeld) {
     if (!leftButtonHeld) return;
-    FSelCaret = zirpel::IndexUnderMouse(x, ZoomFactor(), RxSlider1->value(), SampleIndexCount());
-    PaintBox1Paint();
+    FDocument.SetSelection({FDocument.SelAnchor(), IndexUnderMouse(x)});
 }
 
-void TMainForm::PaintBox1MouseUp(int x) {
-    FSelCaret = zirpel::IndexUnderMouse(x, ZoomFactor(), RxSlider1->value(), SampleIndexCount());
-    PaintBox1Paint();
-}
+void TMainForm::PaintBox1MouseUp(int x) { FDocument.SetSelection({FDocument.SelAnchor(), IndexUnderMouse(x)}); }
 
-void TMainForm::CropToSelectionClick() {
-    const auto range = zirpel::SelectedBytes(CurrentSelection(), FSampleSize, ClipFormat());
-    if (!range) return;
-    ReplaceClip(zirpel::CropBytes(CurrentClip(), *range));
-}
+void TMainForm::SelectNothingBtnClick() { FDocument.SetSelection({0, 0}); }
 
-void TMainForm::CutSelectionBtnClick() {
-    const auto range = zirpel::SelectedBytes(CurrentSelection(), FSampleSize, ClipFormat());
-    if (!range) return;
-    ReplaceClip(zirpel::CutBytes(CurrentClip(), *range));
-}
-
-void TMainForm::SelectNothingBtnClick() {
-    FSelAnchor = 0;
-    FSelCaret = 0;
-    PaintBox1Paint();
+void TMainForm::RefreshReadout() {
+    if (Readout)
+        Readout->Update(FDocument.Span(), FDocument.CurrentSelection(), mp3format->currentText().toInt(),
+                        BitRate->currentText().toInt());
 }

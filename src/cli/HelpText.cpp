@@ -1,10 +1,69 @@
 #include "cli/HelpText.h"
 
+#include <string_view>
+
+#include "effects/EffectTable.h"
+
 #ifndef ZIRPEL_VERSION
 #define ZIRPEL_VERSION "unbekannt"
 #endif
 
 namespace zirpel::cli {
+namespace {
+
+constexpr std::size_t kDescriptionColumn = 21;
+constexpr std::size_t kLineWidth = 78;
+
+// Characters, not bytes: the texts are UTF-8 with umlauts.
+std::size_t Width(std::string_view s) {
+    std::size_t n = 0;
+    for (const char c : s)
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
+    return n;
+}
+
+// "  word               description", the description wrapped at the
+// line width and continued under itself.
+void AppendItem(std::string& out, std::string_view word, std::string_view description) {
+    std::string line = "  " + std::string(word);
+    const std::size_t wordWidth = Width(line);
+    line.append(wordWidth + 1 < kDescriptionColumn ? kDescriptionColumn - wordWidth : 1, ' ');
+    std::size_t used = Width(line);
+    bool first = true;
+    while (!description.empty()) {
+        const std::size_t space = description.find(' ');
+        const std::string_view w = description.substr(0, space);
+        description = space == std::string_view::npos ? std::string_view{} : description.substr(space + 1);
+        if (!first && used + 1 + Width(w) > kLineWidth) {
+            out += line + "\n";
+            line.assign(kDescriptionColumn, ' ');
+            used = kDescriptionColumn;
+            first = true;
+        }
+        if (!first) {
+            line += ' ';
+            ++used;
+        }
+        line += w;
+        used += Width(w);
+        first = false;
+    }
+    out += line + "\n";
+}
+
+// One item per row of the effect table, in its order.
+std::string OperationItems() {
+    std::string out;
+    for (const EffectEntry& e : EffectTable()) {
+        std::string word(e.name);
+        const std::string_view placeholder = ParameterPlaceholder(e.parameter);
+        if (!placeholder.empty()) word += "=" + std::string(placeholder);
+        AppendItem(out, word, e.help);
+    }
+    return out;
+}
+
+}  // namespace
 
 std::string UsageLine() {
     return "Aufruf: zirpel DATEI... [OPERATION...] (-o AUSGABE | --out-dir ORDNER) [OPTION...]\n"
@@ -14,7 +73,7 @@ std::string UsageLine() {
 std::string VersionText() { return "zirpel (Zirpel-Editor) " ZIRPEL_VERSION "\n"; }
 
 std::string HelpText() {
-    return R"(Aufruf: zirpel DATEI... [OPERATION...] (-o AUSGABE | --out-dir ORDNER) [OPTION...]
+    return std::string(R"(Aufruf: zirpel DATEI... [OPERATION...] (-o AUSGABE | --out-dir ORDNER) [OPTION...]
 
 Bearbeitet WAV- und MP3-Dateien ohne Fenster, genau wie der Zirpel-Editor:
 öffnen, auswählen, zurechtschneiden, Effekte anwenden, speichern. Die
@@ -39,26 +98,11 @@ Auswahl:
                      leise Stelle bis 0,25 s daneben gerückt
 
 Operationen:
-  crop               Zur Auswahl zurechtschneiden (ohne Auswahl: nichts)
-  cut                Die Auswahl wegschneiden (ohne Auswahl: nichts)
-  fade-in=T          Weich einblenden, T Sekunden lang
-  fade-out=T         Weich ausblenden, T Sekunden lang
-  crossfade=T        Ende auf Anfang überblenden (ganze Datei, wird um T
-                     Sekunden kürzer)
-  maximize           Maximale Lautstärke
-  louder             Lauter 10%
-  quieter            Leiser 10%
-  echo=T             Echo mit T Sekunden Verzögerung
-  reverse            Rückwärts
-  faster             Schneller 10% (Samplerate × 110 / 100)
-  slower             Langsamer 10% (Samplerate × 100 / 110)
-  loudness=L         Lautheit angleichen: Auswahl (sonst ganze Datei) auf L
-                     LUFS (EBU R128), höchstens bis zur Vollaussteuerung
-  format=K,B,R       Sampleformat ändern: K = mono oder stereo, B = 8 oder 16
-                     Bit, R = Samples pro Sekunde (1 bis 200000)
-  T liest sich wie das Feld „Zeitspanne:“: Sekunden mit Komma oder Punkt,
-  0,000001 bis 100. Die Effekte wirken auf die Auswahl, ohne Auswahl auf die
-  ganze Datei. Nach crop, cut, crossfade und format ist nichts ausgewählt.
+)") +
+           OperationItems() + R"(  T liest sich wie das Feld „Zeitspanne:“: Sekunden mit Komma oder Punkt,
+  0,000001 bis 100. L ist die Ziel-Lautheit in LUFS (-60 bis 0, z. B. -14).
+  Die Effekte wirken auf die Auswahl, ohne Auswahl auf die ganze Datei. Nach
+  crop, cut, crossfade und format ist nichts ausgewählt.
 
 Ausgabe:
   -o, --output DATEI  schreibt das Ergebnis einer Eingabedatei nach DATEI;

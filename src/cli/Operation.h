@@ -1,24 +1,24 @@
-// One step of the command line's work on a clip: a selection, crop, cut, or
-// an effect of the effect table, in the order the user gave them.
+// One step of the command line's work on a clip: a selection, or a row of
+// the effect table (crop and cut included), in the order the user gave them.
 #pragma once
 
 #include <string>
 #include <string_view>
 
 #include "cli/SelectSpec.h"
-#include "clip/Clip.h"
-#include "clip/Selection.h"
+#include "document/EditorDocument.h"
 #include "effects/EffectStatus.h"
 #include "effects/EffectTable.h"
 
 namespace zirpel::cli {
 
 struct Operation {
-    enum class Kind { Select, Crop, Cut, Effect };
-    Kind kind = Kind::Crop;
+    enum class Kind { Select, Effect };
+    Kind kind = Kind::Effect;
     SelectSpec select;                    // Select
     const EffectEntry* effect = nullptr;  // Effect
-    std::string parameter;                // Effect, when it takes one
+    std::string parameter;                // Effect: the text given after "="
+    EffectArgument argument;              // Effect: as the row reads that text
 };
 
 // How a command-line word reads as an operation.
@@ -31,15 +31,14 @@ enum class WordStatus {
 };
 
 // "crop", "cut", "maximize", "fade-in=T", "format=mono,8,8000", ... A time T
-// must be a number as the time field reads it (the field's limits then
+// must be a number as the time field reads it (the row's limits then
 // apply); the format must be "mono|stereo,8|16,RATE".
 WordStatus ParseOperationWord(std::string_view word, Operation& op);
 
-// Runs one step on the clip and its selection, exactly as the window's
-// command does: crop and cut do nothing without a selection and otherwise
-// install the new clip with nothing selected; effects run through the
-// effect table. Done or Unchanged, or the effect's error status (the clip
-// then stays as it was).
-EffectStatus ApplyOperation(const Operation& op, Clip& clip, Selection& sel);
+// Runs one step on the document exactly as the window's command does: a
+// selection moves the selection; a row runs as the window runs it. Done or
+// Unchanged, or the row's error status (the clip then stays as it was);
+// a clip that cannot be had is OutOfMemory.
+EffectStatus ApplyOperation(const Operation& op, EditorDocument& doc);
 
 }  // namespace zirpel::cli

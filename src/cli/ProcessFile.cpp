@@ -31,7 +31,7 @@ FileOutcome Fail(ExitCode code, const std::string& file, std::string text) {
 
 // Opens the input. Any failure (the editor's messages, a codec error, a
 // stop during the MP3 import) ends the file with kExitFile.
-bool Open(const Job& job, CliTools& tools, ProgressLine& progress, Clip& clip, FileOutcome& outcome) {
+bool Open(const Job& job, CliTools& tools, ProgressLine& progress, EditorDocument& doc, FileOutcome& outcome) {
     progress.Begin("zirpel: " + job.input + ": Öffnen");
     OpenResult result;
     try {
@@ -54,20 +54,20 @@ bool Open(const Job& job, CliTools& tools, ProgressLine& progress, Clip& clip, F
         outcome.code = kExitFile;
         return false;
     }
-    clip = std::move(result.clip);
+    doc.Replace(std::move(result.clip), "Öffnen");
     return true;
 }
 
-void Save(const Job& job, const Clip& clip, CliTools& tools, ProgressLine& progress,
+void Save(const Job& job, ClipSpan clip, CliTools& tools, ProgressLine& progress,
           FileOutcome& outcome) {
     SaveStatus status = SaveStatus::Saved;
     if (job.kind == OutputKind::Wave) {
-        status = SaveClipAsWaveFile(job.output, clip.span());
+        status = SaveClipAsWaveFile(job.output, clip);
     } else {
         StopAwareEncoder encoder(tools.encoder, [&progress] { return progress.StopRequested(); });
         progress.Begin("zirpel: " + job.output + ": Speichern");
         try {
-            status = SaveClipAsMP3File(encoder, job.output, clip.span(), job.mp3Rate, job.bitRate,
+            status = SaveClipAsMP3File(encoder, job.output, clip, job.mp3Rate, job.bitRate,
                                        progress);
         } catch (const EMP3Encoder& e) {
             progress.End();
@@ -99,12 +99,11 @@ FileOutcome ProcessFile(const Job& job, const std::vector<Operation>& operations
         return Fail(kExitFile, job.output, kMsgOutputIsInput);
 
     FileOutcome outcome;
-    Clip clip;
-    if (!Open(job, tools, progress, clip, outcome)) return outcome;
+    EditorDocument doc;  // nothing selected after opening
+    if (!Open(job, tools, progress, doc, outcome)) return outcome;
 
-    Selection sel;  // nothing selected after opening
     for (const Operation& op : operations) {
-        const EffectStatus status = ApplyOperation(op, clip, sel);
+        const EffectStatus status = ApplyOperation(op, doc);
         if (status != EffectStatus::Done && status != EffectStatus::Unchanged) {
             outcome.code = kExitOperation;
             outcome.messages.push_back({job.input, NoticeText(NoticeFor(status))});
@@ -112,12 +111,12 @@ FileOutcome ProcessFile(const Job& job, const std::vector<Operation>& operations
         }
     }
     if (progress.StopRequested()) return Fail(kExitFile, job.input, kMsgStopped);
-    outcome.reports = ReportLines(job, clip, sel, reports);
-    const std::string warning = ReplacementWarning(job, clip);
+    outcome.reports = ReportLines(job, doc.Span(), doc.CurrentSelection(), reports);
+    const std::string warning = ReplacementWarning(job, doc.Span());
     if (!warning.empty())
         outcome.messages.push_back({job.output.empty() ? job.input : job.output, "Warnung: " + warning});
     if (reports.dryRun || job.output.empty()) return outcome;
-    Save(job, clip, tools, progress, outcome);
+    Save(job, doc.Span(), tools, progress, outcome);
     return outcome;
 }
 

@@ -44,23 +44,22 @@ std::string Decimal1(double v) {
     return s == "-0,0" ? "0,0" : s;
 }
 
-std::vector<std::string> ReportLines(const Job& job, const Clip& clip, const Selection& sel,
+std::vector<std::string> ReportLines(const Job& job, const ClipSpan& span, const Selection& sel,
                                      const ReportRequest& request) {
     std::vector<std::string> lines;
     const std::string head = job.input + ": ";
-    const ClipSpan span = clip.span();
-    const std::int32_t rate = clip.format.sampleRate;
+    const std::int32_t rate = span.format.sampleRate;
     if (request.suggest) {
         const FrameSpan pick = SuggestPick(span, request.suggestSeconds);
-        lines.push_back(head + "Vorschlag " + Span(pick.start, pick.end, rate) + ", --select " +
-                        std::to_string(FrameToSampleIndex(pick.start, clip.format)) + ":" +
-                        std::to_string(FrameToSampleIndex(pick.end, clip.format)));
+        lines.push_back(head + "Vorschlag " + Span(pick.first, pick.end, rate) + ", --select " +
+                        std::to_string(FrameToSampleIndex(pick.first, span.format)) + ":" +
+                        std::to_string(FrameToSampleIndex(pick.end, span.format)));
     }
     if (request.measure) {
         const LoudnessMeasurement m = MeasureLoudness(span, LoudnessFrames(span, sel));
         lines.push_back(head + (m.valid ? "Lautheit " + Decimal1(m.integrated) + " LUFS, Lautheitsumfang " +
                                               Decimal1(m.range) + " LU, Spitze " + Decimal1(m.PeakDbfs()) + " dBFS"
-                                        : "Lautheit nicht messbar (kürzer als 0,4 s oder still)"));
+                                        : "Lautheit nicht messbar (kürzer als 0,4 s, still oder unter 4000 Hz)"));
     }
     if (request.dryRun) {
         const SelectionFrames f = FramesOfSelection(sel, span);
@@ -73,15 +72,15 @@ std::vector<std::string> ReportLines(const Job& job, const Clip& clip, const Sel
             lines.push_back(head + target + ": WAV, " + std::to_string(sink.bytes) + " Bytes");
         } else {
             lines.push_back(head + target + ": " +
-                            Mp3Line(PredictMp3(clip.format, span.frames(), job.mp3Rate, job.bitRate)));
+                            Mp3Line(PredictMp3(span.format, span.frames(), job.mp3Rate, job.bitRate)));
         }
     }
     return lines;
 }
 
-std::string ReplacementWarning(const Job& job, const Clip& clip) {
+std::string ReplacementWarning(const Job& job, const ClipSpan& clip) {
     if (job.kind != OutputKind::Mp3 && !job.output.empty()) return {};
-    return DescribeReplacement(PredictMp3(clip.format, clip.span().frames(), job.mp3Rate, job.bitRate));
+    return DescribeReplacement(PredictMp3(clip.format, clip.frames(), job.mp3Rate, job.bitRate));
 }
 
 }  // namespace zirpel::cli

@@ -22,12 +22,12 @@ struct ReportRequest {
 };
 
 // Lines for standard output, each starting with the input's name.
-std::vector<std::string> ReportLines(const Job& job, const Clip& clip, const Selection& sel,
+std::vector<std::string> ReportLines(const Job& job, const ClipSpan& clip, const Selection& sel,
                                      const ReportRequest& request);
 
 // The warning for an MP3 output whose bit rate (or rate) the encoder
 // replaces, or "".
-std::string ReplacementWarning(const Job& job, const Clip& clip);
+std::string ReplacementWarning(const Job& job, const ClipSpan& clip);
 
 // A number with one decimal and a decimal comma ("-14,0"; "-inf" as "-∞").
 std::string Decimal1(double v);

@@ -3,6 +3,17 @@
 #include <algorithm>
 
 namespace zirpel {
+namespace {
+
+// Orders and clamps a byte range into 0..size.
+ByteRange Sanitize(std::int32_t size, ByteRange r) {
+    size = std::max(size, 0);
+    r.from = std::clamp(r.from, 0, size);
+    r.to = std::clamp(r.to, r.from, size);
+    return r;
+}
+
+}  // namespace
 
 std::optional<ByteRange> SelectedBytes(const Selection& sel, std::int32_t size, const ClipFormat& f) {
     if (sel.empty()) return std::nullopt;
@@ -19,6 +30,22 @@ std::optional<ByteRange> SelectedBytes(const Selection& sel, std::int32_t size, 
     // and stereo halves the index before the frame size doubles it again.
     const auto e = static_cast<std::uint32_t>(FrameBytes(f));
     return ByteRange{static_cast<std::int32_t>(lo * e), static_cast<std::int32_t>(hi * e)};
+}
+
+Clip CropBytes(const ClipSpan& clip, ByteRange r) {
+    if (clip.empty()) return Clip({}, clip.format);
+    r = Sanitize(clip.size, r);
+    return Clip(std::vector<std::uint8_t>(clip.data + r.from, clip.data + r.to), clip.format);
+}
+
+Clip CutBytes(const ClipSpan& clip, ByteRange r) {
+    if (clip.empty()) return Clip({}, clip.format);
+    r = Sanitize(clip.size, r);
+    std::vector<std::uint8_t> out;
+    out.reserve(static_cast<std::size_t>(clip.size - r.Length()));
+    out.insert(out.end(), clip.data, clip.data + r.from);
+    out.insert(out.end(), clip.data + r.to, clip.data + clip.size);
+    return Clip(std::move(out), clip.format);
 }
 
 FrameRange PlayFrames(const Selection& sel, std::int32_t frames, const ClipFormat& f) {

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "clip/Clip.h"
 #include "clip/ClipFormat.h"
 
 namespace zirpel {
@@ -34,6 +35,14 @@ struct ByteRange {
 // whole frames; the range may come out empty. Always inside 0..size.
 std::optional<ByteRange> SelectedBytes(const Selection& sel, std::int32_t size, const ClipFormat& f);
 
+// The selected bytes as a new clip of the same format (crop result). The
+// range is clamped to the clip. Throws std::bad_alloc without memory.
+Clip CropBytes(const ClipSpan& clip, ByteRange r);
+
+// Everything except the selected bytes (cut result). The range is clamped
+// to the clip. Throws std::bad_alloc without memory.
+Clip CutBytes(const ClipSpan& clip, ByteRange r);
+
 // Frames [start, end) of a play. Nothing selected plays all `frames`;
 // otherwise the ends are ordered as signed values and halved for stereo.
 // Not clamped: the play loop plays silence for frames past the clip.
@@ -52,5 +61,12 @@ struct EffectRange {
     std::uint32_t hi = 0;
 };
 EffectRange EffectFrames(const Selection& sel, std::int32_t frames, const ClipFormat& f);
+
+// The frames [first, end) an in-place effect rewrites; nothing when end <= first.
+struct FrameSpan {
+    std::int64_t first = 0;
+    std::int64_t end = 0;
+    bool empty() const { return end <= first; }
+};
 
 }  // namespace zirpel

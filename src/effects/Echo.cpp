@@ -34,16 +34,21 @@ void MeanWithEarlier(std::uint8_t* dst, std::int64_t count, std::int64_t delay) 
 
 }  // namespace
 
-EffectStatus Echo(MutableClipSpan clip, const Selection& sel, Extended seconds) {
+FrameSpan EchoFrames(ClipSpan clip, const Selection& sel, Extended seconds) {
     const std::int64_t d = FadeFrames(seconds, clip.format.sampleRate);
     const std::int32_t n = clip.frames();
     const EffectRange r = EffectFrames(sel, n, clip.format);
-    const std::int64_t first = std::int64_t{r.lo} + d;
-    const std::int64_t last = std::min<std::int64_t>(r.hi, std::int64_t{n} - 1);
-    if (d == 0 || first > last) return EffectStatus::Done;
+    if (d == 0) return {};
+    return {std::int64_t{r.lo} + d, std::min<std::int64_t>(std::int64_t{r.hi} + 1, n)};
+}
+
+EffectStatus Echo(MutableClipSpan clip, const Selection& sel, Extended seconds) {
+    const std::int64_t d = FadeFrames(seconds, clip.format.sampleRate);
+    const FrameSpan f = EchoFrames(clip, sel, seconds);
+    if (f.empty()) return EffectStatus::Done;
     WithLayout(clip.format, [&](auto layout) {
         using L = decltype(layout);
-        MeanWithEarlier<L>(clip.data + first * L::kFrameBytes, (last - first + 1) * L::kChannels,
+        MeanWithEarlier<L>(clip.data + f.first * L::kFrameBytes, (f.end - f.first) * L::kChannels,
                            d * L::kChannels);
     });
     return EffectStatus::Done;

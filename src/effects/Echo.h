@@ -16,4 +16,7 @@ namespace zirpel {
 // a delay of 0 or one longer than the range changes nothing.
 EffectStatus Echo(MutableClipSpan clip, const Selection& sel, Extended seconds);
 
+// The frames Echo rewrites: lo + d .. hi (hi only inside the clip).
+FrameSpan EchoFrames(ClipSpan clip, const Selection& sel, Extended seconds);
+
 }  // namespace zirpel

@@ -1,29 +1,9 @@
 #include "effects/EffectTable.h"
 
-#include <array>
-#include <string>
-
-#include "effects/Crossfade.h"
-#include "effects/Echo.h"
-#include "effects/Fade.h"
-#include "effects/FieldText.h"
-#include "effects/FormatChange.h"
-#include "effects/Loudness.h"
-#include "effects/Reverse.h"
-#include "effects/Speed.h"
-#include "effects/Volume.h"
+#include <cmath>
 
 namespace zirpel {
 namespace {
-
-// Installs a new clip as the window does: the selection is cleared.
-EffectStatus Install(EffectStatus status, Clip& result, Clip& clip, Selection& sel) {
-    if (status == EffectStatus::Done) {
-        clip = std::move(result);
-        sel = {0, 0};
-    }
-    return status;
-}
 
 // "mono|stereo,8|16,RATE".
 bool ParseFormat(std::string_view text, FormatChangeSettings& s) {
@@ -41,68 +21,39 @@ bool ParseFormat(std::string_view text, FormatChangeSettings& s) {
     return true;
 }
 
-template <EffectStatus (*Fn)(MutableClipSpan, const Selection&, Extended)>
-EffectStatus Timed(Clip& clip, Selection& sel, std::string_view param) {
-    return Fn(clip.mutableSpan(), sel, ReadTimeText(param));
-}
-
-template <EffectStatus (*Fn)(MutableClipSpan, const Selection&)>
-EffectStatus Plain(Clip& clip, Selection& sel, std::string_view) {
-    return Fn(clip.mutableSpan(), sel);
-}
-
-EffectStatus ApplyCrossfade(Clip& clip, Selection& sel, std::string_view param) {
-    Clip result;
-    return Install(Crossfade(clip.span(), ReadTimeText(param), result), result, clip, sel);
-}
-
-EffectStatus ApplyFormat(Clip& clip, Selection& sel, std::string_view param) {
-    FormatChangeSettings s;
-    if (!ParseFormat(param, s)) return EffectStatus::BadParameter;
-    Clip result;
-    return Install(ChangeFormat(clip.span(), s, result), result, clip, sel);
-}
-
-EffectStatus ApplyFaster(Clip& clip, Selection&, std::string_view) {
-    clip.format.sampleRate = FasterRate(clip.format.sampleRate);
-    return EffectStatus::Done;
-}
-
-EffectStatus ApplySlower(Clip& clip, Selection&, std::string_view) {
-    clip.format.sampleRate = SlowerRate(clip.format.sampleRate);
-    return EffectStatus::Done;
-}
-
-// "Lautheit angleichen...": the target in LUFS; malformed text is BadParameter.
-EffectStatus ApplyLoudness(Clip& clip, Selection& sel, std::string_view param) {
-    const auto target = ParseLoudnessTarget(param);
-    if (!target) return EffectStatus::BadParameter;
-    return MatchLoudness(clip.mutableSpan(), sel, *target);
-}
-
-constexpr std::array<EffectEntry, 12> kTable{{
-    {"fade-in", true, Timed<FadeIn>},
-    {"fade-out", true, Timed<FadeOut>},
-    {"crossfade", true, ApplyCrossfade},
-    {"maximize", false, Plain<Maximize>},
-    {"louder", false, Plain<Louder>},
-    {"quieter", false, Plain<Quieter>},
-    {"echo", true, Timed<Echo>},
-    {"reverse", false, Plain<Reverse>},
-    {"faster", false, ApplyFaster},
-    {"slower", false, ApplySlower},
-    {"format", true, ApplyFormat},
-    {"loudness", true, ApplyLoudness},
-}};
-
 }  // namespace
 
-std::span<const EffectEntry> EffectTable() { return kTable; }
+std::optional<EffectArgument> ReadEffectArgument(const EffectEntry& e, std::string_view text) {
+    EffectArgument a;
+    switch (e.parameter) {
+        case EffectParameter::None:
+            break;
+        case EffectParameter::Time: {
+            const Extended v = ParseSecondsText(text).value_or(e.time.min);
+            a.seconds = std::isnan(v) || v < e.time.min ? e.time.min : v > e.time.max ? e.time.max : v;
+            break;
+        }
+        case EffectParameter::Format:
+            if (!ParseFormat(text, a.format)) return std::nullopt;
+            break;
+        case EffectParameter::Loudness: {
+            const auto lufs = ParseLoudnessTarget(text);
+            if (!lufs) return std::nullopt;
+            a.lufs = *lufs;
+            break;
+        }
+    }
+    return a;
+}
 
-const EffectEntry* FindEffect(std::string_view name) {
-    for (const EffectEntry& e : kTable)
-        if (e.name == name) return &e;
-    return nullptr;
+std::string_view ParameterPlaceholder(EffectParameter p) {
+    switch (p) {
+        case EffectParameter::None: return "";
+        case EffectParameter::Time: return "T";
+        case EffectParameter::Format: return "K,B,R";
+        case EffectParameter::Loudness: return "L";
+    }
+    return "";
 }
 
 }  // namespace zirpel

@@ -50,31 +50,40 @@ void ScaleFrames(MutableClipSpan clip, std::int64_t first, std::int64_t last, st
 
 }  // namespace
 
+FrameSpan FadeInFrames(ClipSpan clip, const Selection& sel, Extended seconds) {
+    const std::int64_t d = FadeFrames(seconds, clip.format.sampleRate);
+    if (d == 0) return {};
+    const EffectRange r = EffectFrames(sel, clip.frames(), clip.format);
+    // Positions lo .. lo + d with gain (i - lo) / d, of which only those
+    // below hi (<= n) are frames of the range.
+    return {r.lo, std::min<std::int64_t>(r.hi, std::int64_t{r.lo} + d + 1)};
+}
+
+FrameSpan FadeOutFrames(ClipSpan clip, const Selection& sel, Extended seconds) {
+    const std::int64_t d = FadeFrames(seconds, clip.format.sampleRate);
+    if (d == 0) return {};
+    const std::int32_t n = clip.frames();
+    const EffectRange r = EffectFrames(sel, n, clip.format);
+    // Positions hi - d .. hi with gain (hi - i) / d, of which those in
+    // lo .. n - 1 are frames.
+    return {std::max<std::int64_t>(r.lo, std::int64_t{r.hi} - d), std::min<std::int64_t>(std::int64_t{r.hi} + 1, n)};
+}
+
 EffectStatus FadeIn(MutableClipSpan clip, const Selection& sel, Extended seconds) {
     const std::int64_t d = FadeFrames(seconds, clip.format.sampleRate);
     if (d == 0) return EffectStatus::InvalidFloatingPointOperation;
-    const std::int32_t n = clip.frames();
-    const EffectRange r = EffectFrames(sel, n, clip.format);
-    const std::int64_t lo = r.lo;
-    // Positions lo .. lo + d with gain (i - lo) / d, of which only those
-    // below hi (<= n) are frames of the range.
-    const std::int64_t end = std::min<std::int64_t>(r.hi, lo + d + 1);
-    ScaleFrames(clip, lo, end, 0, +1, d);
+    const FrameSpan f = FadeInFrames(clip, sel, seconds);
+    ScaleFrames(clip, f.first, f.end, 0, +1, d);
     return EffectStatus::Done;
 }
 
 EffectStatus FadeOut(MutableClipSpan clip, const Selection& sel, Extended seconds) {
     const std::int64_t d = FadeFrames(seconds, clip.format.sampleRate);
     if (d == 0) return EffectStatus::InvalidFloatingPointOperation;
-    const std::int32_t n = clip.frames();
-    const EffectRange r = EffectFrames(sel, n, clip.format);
-    const std::int64_t hi = r.hi;
-    // Positions hi - d .. hi with gain (hi - i) / d, of which those in
-    // lo .. n - 1 are frames; the gain follows the position, not how many
-    // positions were skipped.
-    const std::int64_t first = std::max<std::int64_t>(r.lo, hi - d);
-    const std::int64_t end = std::min<std::int64_t>(hi + 1, n);
-    ScaleFrames(clip, first, end, hi - first, -1, d);
+    const FrameSpan f = FadeOutFrames(clip, sel, seconds);
+    // The gain follows the position, not how many positions were skipped.
+    const std::int64_t hi = EffectFrames(sel, clip.frames(), clip.format).hi;
+    ScaleFrames(clip, f.first, f.end, hi - f.first, -1, d);
     return EffectStatus::Done;
 }
 

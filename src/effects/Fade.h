@@ -21,4 +21,8 @@ EffectStatus FadeIn(MutableClipSpan clip, const Selection& sel, Extended seconds
 // the last frame 1/d. d = 0 as for FadeIn.
 EffectStatus FadeOut(MutableClipSpan clip, const Selection& sel, Extended seconds);
 
+// The frames FadeIn and FadeOut rewrite (none when they refuse).
+FrameSpan FadeInFrames(ClipSpan clip, const Selection& sel, Extended seconds);
+FrameSpan FadeOutFrames(ClipSpan clip, const Selection& sel, Extended seconds);
+
 }  // namespace zirpel

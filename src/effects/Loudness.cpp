@@ -20,8 +20,12 @@ struct MeterCloser {
 };
 using Meter = std::unique_ptr<ebur128_state, MeterCloser>;
 
+// The K-weighting filters need a rate well above their 1.7 kHz shelf; the
+// meter itself refuses rates below 16 Hz and above about 2.8 MHz.
+constexpr std::int32_t kMinMeterRate = 4000;
+
 Meter OpenMeter(const ClipFormat& f, int mode) {
-    if (f.sampleRate <= 0) return nullptr;
+    if (f.sampleRate < kMinMeterRate) return nullptr;
     return Meter(ebur128_init(f.stereo ? 2 : 1, static_cast<unsigned long>(f.sampleRate), mode));
 }
 
@@ -34,7 +38,7 @@ bool Feed(ebur128_state* st, const ClipSpan& clip, FrameSpan span, std::int64_t 
     std::vector<short> buffer(static_cast<std::size_t>(step * channels));
     return WithLayout(clip.format, [&](auto layout) {
         using L = decltype(layout);
-        for (std::int64_t f = span.start; f < span.end; f += step) {
+        for (std::int64_t f = span.first; f < span.end; f += step) {
             const std::int64_t n = std::min(step, span.end - f);
             const std::uint8_t* p = clip.data + f * L::kFrameBytes;
             for (std::int64_t i = 0; i < n * channels; ++i) {
@@ -54,7 +58,7 @@ std::int32_t PeakValue(const ClipSpan& clip, FrameSpan span) {
     return WithLayout(clip.format, [&](auto layout) {
         using L = decltype(layout);
         std::int32_t peak = 0;
-        const std::uint8_t* p = clip.data + span.start * L::kFrameBytes;
+        const std::uint8_t* p = clip.data + span.first * L::kFrameBytes;
         const std::uint8_t* end = clip.data + span.end * L::kFrameBytes;
         for (; p < end; p += L::kSampleBytes) {
             const std::int32_t v = L::kIs16 ? L::Load(p) : L::Load(p) - 128;
@@ -77,9 +81,9 @@ double LoudnessMeasurement::PeakDbfs() const {
 
 LoudnessMeasurement MeasureLoudness(const ClipSpan& clip, FrameSpan span) {
     LoudnessMeasurement m;
-    span.start = std::clamp<std::int64_t>(span.start, 0, clip.frames());
-    span.end = std::clamp<std::int64_t>(span.end, span.start, clip.frames());
-    if (span.end == span.start) return m;
+    span.first = std::clamp<std::int64_t>(span.first, 0, clip.frames());
+    span.end = std::clamp<std::int64_t>(span.end, span.first, clip.frames());
+    if (span.end == span.first) return m;
     const Meter meter = OpenMeter(clip.format, EBUR128_MODE_I | EBUR128_MODE_LRA);
     if (!meter) return m;
     if (!Feed(meter.get(), clip, span, 4096, [](std::int64_t) {})) return m;
@@ -109,11 +113,11 @@ LoudnessPlan PlanLoudness(const LoudnessMeasurement& m, double target, bool is16
 
 void ApplyGain(MutableClipSpan clip, FrameSpan span, double gain) {
     const std::int64_t frames = clip.frames();
-    span.start = std::clamp<std::int64_t>(span.start, 0, frames);
-    span.end = std::clamp<std::int64_t>(span.end, span.start, frames);
+    span.first = std::clamp<std::int64_t>(span.first, 0, frames);
+    span.end = std::clamp<std::int64_t>(span.end, span.first, frames);
     WithLayout(clip.format, [&](auto layout) {
         using L = decltype(layout);
-        std::uint8_t* p = clip.data + span.start * L::kFrameBytes;
+        std::uint8_t* p = clip.data + span.first * L::kFrameBytes;
         std::uint8_t* end = clip.data + span.end * L::kFrameBytes;
         for (; p < end; p += L::kSampleBytes) {
             if constexpr (L::kIs16) {

@@ -18,17 +18,14 @@ inline constexpr double kDefaultLoudnessTarget = -14.0;  // LUFS
 inline constexpr double kMinLoudnessTarget = -60.0;
 inline constexpr double kMaxLoudnessTarget = 0.0;
 
-// The frames [start, end) a loudness command works on: the selection as the
+// The frames [first, end) a loudness command works on: the selection as the
 // effects read it (nothing selected: the whole clip).
-struct FrameSpan {
-    std::int64_t start = 0;
-    std::int64_t end = 0;
-};
 FrameSpan LoudnessFrames(const ClipSpan& clip, const Selection& sel);
 
 struct LoudnessMeasurement {
     // false: no integrated loudness (shorter than one 0.4 s block, silent,
-    // or a rate the meter does not take); the numbers below are then 0.
+    // or a rate below 4000 Hz or beyond what the meter takes); the numbers
+    // below are then 0.
     bool valid = false;
     double integrated = 0;  // LUFS
     double range = 0;       // LU (0 for less than 3 s)

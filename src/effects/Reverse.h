@@ -13,4 +13,7 @@ namespace zirpel {
 // bytes of a 16-bit value stay together and in order.
 EffectStatus Reverse(MutableClipSpan clip, const Selection& sel);
 
+// The frames Reverse moves: lo .. e (none for a single frame).
+FrameSpan ReverseFrames(ClipSpan clip, const Selection& sel);
+
 }  // namespace zirpel

@@ -18,12 +18,10 @@ struct ByteSpan {
 };
 
 ByteSpan RangeBytes(MutableClipSpan clip, const Selection& sel) {
-    const std::int32_t n = clip.frames();
-    const EffectRange r = EffectFrames(sel, n, clip.format);
-    const std::int64_t last = std::min<std::int64_t>(r.hi, std::int64_t{n} - 1);
-    if (last < std::int64_t{r.lo}) return {};
+    const FrameSpan f = VolumeFrames(clip, sel);
+    if (f.empty()) return {};
     const std::int64_t p = FrameBytes(clip.format);
-    return {clip.data + r.lo * p, clip.data + (last + 1) * p};
+    return {clip.data + f.first * p, clip.data + f.end * p};
 }
 
 // Every value maps to v * num div den (C++ division truncates toward zero),
@@ -60,6 +58,12 @@ std::int32_t Peak(const ByteSpan& bytes, bool is16) {
 }
 
 }  // namespace
+
+FrameSpan VolumeFrames(ClipSpan clip, const Selection& sel) {
+    const std::int32_t n = clip.frames();
+    const EffectRange r = EffectFrames(sel, n, clip.format);
+    return {r.lo, std::min<std::int64_t>(std::int64_t{r.hi} + 1, n)};
+}
 
 EffectStatus Maximize(MutableClipSpan clip, const Selection& sel) {
     const std::int32_t peak = Peak(RangeBytes(clip, sel), clip.format.is16Bit);

@@ -20,4 +20,7 @@ EffectStatus Louder(MutableClipSpan clip, const Selection& sel);
 // "Leiser 10%": value * 100 div 110.
 EffectStatus Quieter(MutableClipSpan clip, const Selection& sel);
 
+// The frames the three rewrite: lo .. hi (hi only inside the clip).
+FrameSpan VolumeFrames(ClipSpan clip, const Selection& sel);
+
 }  // namespace zirpel

@@ -1,6 +1,6 @@
-// Mouse selection and the crop/cut byte arithmetic. Selection ends are
-// sample indices (single interleaved values; a stereo frame has two). Which
-// bytes a selection covers is decided by SelectedBytes (clip/Selection.h).
+// Mouse selection. Selection ends are sample indices (single interleaved
+// values; a stereo frame has two). Which bytes a selection covers, and the
+// crop and cut that keep or drop them, are in clip/Selection.h.
 #pragma once
 
 #include <cstdint>
@@ -16,12 +16,5 @@ namespace zirpel {
 // instead of wrapping; a zoom below 1 counts as 1.
 std::int32_t IndexUnderMouse(std::int32_t x, std::int32_t zoom, std::int32_t scrollPos,
                              std::int32_t n);
-
-// The selected bytes as a new clip of the same format (crop result). The
-// range is clamped to the clip.
-Clip CropBytes(const ClipSpan& clip, ByteRange r);
-
-// Everything except the selected bytes (cut result). The range is clamped to the clip.
-Clip CutBytes(const ClipSpan& clip, ByteRange r);
 
 }  // namespace zirpel

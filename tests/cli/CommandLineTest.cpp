@@ -18,7 +18,7 @@ TEST(CommandLine, WordsBecomeInputsAndOperationsInOrder) {
     ASSERT_EQ(r.operations.size(), 4u);
     EXPECT_TRUE(r.operations[0].select.anchor.inSeconds);
     EXPECT_EQ(r.operations[0].select.caret.index, 100);
-    EXPECT_EQ(r.operations[1].kind, Operation::Kind::Crop);
+    EXPECT_EQ(r.operations[1].effect->name, "crop");
     EXPECT_EQ(r.operations[2].parameter, "0,5");
     EXPECT_EQ(r.operations[3].effect->name, "format");
     EXPECT_EQ(r.bitRate, 64);

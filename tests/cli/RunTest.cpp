@@ -1,9 +1,13 @@
 // A whole run: many files with a bad one among them, a failing operation,
 // a stop request in the MP3 import and in the MP3 save, and the progress
 // line.
+#include <algorithm>
+#include <sstream>
 #include <string>
 
 #include "CliFixture.h"
+#include "cli/HelpText.h"
+#include "effects/EffectTable.h"
 
 namespace zirpel::test {
 namespace {
@@ -93,6 +97,23 @@ TEST_F(CliTest, HelpNamesEveryOperation) {
                            "format=K,B,R", "--select", "--ringtone", "--out-dir", "--rate", "--bitrate"})
         EXPECT_NE(help.out.find(op), std::string::npos) << op;
     EXPECT_EQ(Run({"--version"}).out, "zirpel (Zirpel-Editor) 1.0\n");
+}
+
+TEST(HelpText, ListsExactlyTheTablesOperationsInItsOrder) {
+    const std::string help = cli::HelpText();
+    const std::size_t from = help.find("Operationen:\n") + 13;
+    const std::size_t to = help.find("  T liest sich");
+    ASSERT_LT(from, to);
+    std::vector<std::string> listed;
+    std::istringstream lines(help.substr(from, to - from));
+    for (std::string line; std::getline(lines, line);) {
+        // Characters, not bytes: no line is wider than 78.
+        EXPECT_LE(std::count_if(line.begin(), line.end(), [](char c) { return (c & 0xC0) != 0x80; }), 78) << line;
+        if (line.size() > 2 && line[2] != ' ') listed.push_back(line.substr(2, line.find_first_of("= ", 2) - 2));
+    }
+    std::vector<std::string> rows;
+    for (const EffectEntry& e : EffectTable()) rows.emplace_back(e.name);
+    EXPECT_EQ(listed, rows);
 }
 
 }  // namespace

@@ -104,11 +104,11 @@ Clip Song() {
 TEST(SuggestPick, LandsInTheLoudPartWithEndsInARest) {
     const Clip song = Song();
     const FrameSpan pick = SuggestPick(song.span(), 30);
-    EXPECT_GE(pick.start, 20 * 8000 - 2000);
+    EXPECT_GE(pick.first, 20 * 8000 - 2000);
     EXPECT_LE(pick.end, 60 * 8000 + 2000);
-    EXPECT_NEAR(static_cast<double>(pick.end - pick.start), 30 * 8000, 0.5 * 8000);
+    EXPECT_NEAR(static_cast<double>(pick.end - pick.first), 30 * 8000, 0.5 * 8000);
     // Both ends sit in a rest between notes (the last 0.05 s of each 0.5 s).
-    for (const std::int64_t end : {pick.start, pick.end}) {
+    for (const std::int64_t end : {pick.first, pick.end}) {
         const std::int64_t inNote = end % 4000;
         EXPECT_TRUE(inNote >= 3600 - 40 || inNote <= 40) << end;
     }

@@ -52,32 +52,32 @@ protected:
 }  // namespace
 
 TEST_F(CdWindowTest, RippedTrackBecomesTheClipAndSavesAsWave) {
-    form->ReplaceClip({std::vector<std::uint8_t>(400, 1), {8000, false, false}});
-    form->FSelAnchor = 3;
+    form->Document().Replace({std::vector<std::uint8_t>(400, 1), {8000, false, false}}, "Öffnen");
+    form->Document().SetSelection({3, form->Document().SelCaret()});
     QTest::mouseClick(form->MusikCDBtn, Qt::LeftButton);
 
     EXPECT_EQ(form->MusikCDForm->DriveBox->currentText(), QStringLiteral("sr0: SIMULATED CD    "));
     EXPECT_TRUE(Log().contains(QStringLiteral("Ripping beendet...")));
-    ASSERT_EQ(form->FSampleSize, 4 * 23520);  // 40 sectors in four requests
-    EXPECT_EQ(form->ClipFormat(), (zirpel::ClipFormat{44100, true, true}));
-    EXPECT_EQ(form->FSelAnchor, 0);
-    EXPECT_EQ(form->ZoomFactor(), form->SampleIndexCount() / form->PaintBox1->width());
+    ASSERT_EQ(form->Document().SampleSize(), 4 * 23520);  // 40 sectors in four requests
+    EXPECT_EQ(form->Document().Format(), (zirpel::ClipFormat{44100, true, true}));
+    EXPECT_EQ(form->Document().SelAnchor(), 0);
+    EXPECT_EQ(form->ZoomFactor(), form->Document().SampleIndexCount() / form->PaintBox1->width());
     // The first frame holds its sector number: the track starts at sector 20.
-    EXPECT_EQ(zirpel::testing::SectorOfFrame(form->FSampleData.data()), 20u);
+    EXPECT_EQ(zirpel::testing::SectorOfFrame(form->Document().SampleData().data()), 20u);
 
     dialogs.saveAnswers.push_back(zirpel::FileChoice{TempPath("track"), 2});
     form->RunCommand([this] { form->SaveBtnClick(); });
     const zirpel::WaveRead saved = zirpel::ReadWaveFile(TempPath("track.wav"));
     ASSERT_TRUE(saved.ok());
-    EXPECT_EQ(saved.clip.bytes, form->FSampleData);
+    EXPECT_EQ(saved.clip.bytes, form->Document().SampleData());
 
     // A second opening uses the list found first: no new search.
     const int opensBefore = sim->opens;
     const auto logLines = Log().count(QLatin1Char('\n'));
     track = 9;  // no such track: nothing is read, the clip stays
-    const auto before = form->FSampleData;
+    const auto before = form->Document().SampleData();
     QTest::mouseClick(form->MusikCDBtn, Qt::LeftButton);
-    EXPECT_EQ(form->FSampleData, before);
+    EXPECT_EQ(form->Document().SampleData(), before);
     EXPECT_TRUE(Log().endsWith(QStringLiteral("Ungültige Track-Nummer...")));
     EXPECT_EQ(sim->opens, opensBefore + 1);  // the run's own open only
     EXPECT_GT(Log().count(QLatin1Char('\n')), logLines);
@@ -86,10 +86,10 @@ TEST_F(CdWindowTest, RippedTrackBecomesTheClipAndSavesAsWave) {
 
 TEST_F(CdWindowTest, NoDriveFoundLogsAndKeepsTheClip) {
     sim->devices.clear();
-    form->ReplaceClip({std::vector<std::uint8_t>(400, 1), {8000, false, false}});
+    form->Document().Replace({std::vector<std::uint8_t>(400, 1), {8000, false, false}}, "Öffnen");
     QTest::mouseClick(form->MusikCDBtn, Qt::LeftButton);
     EXPECT_EQ(form->MusikCDForm->DriveBox->count(), 0);
     EXPECT_TRUE(Log().contains(QStringLiteral("Kein CD-Laufwerk gefunden...")));
-    EXPECT_EQ(form->FSampleSize, 400);
+    EXPECT_EQ(form->Document().SampleSize(), 400);
     EXPECT_TRUE(dialogs.messages.empty());
 }

@@ -58,8 +58,8 @@ TEST_F(MainFormTest, ADroppedWaveFileIsOpenedAndOtherDropsAreRefused) {
     };
     EXPECT_FALSE(dropOn(QString::fromStdString(TempPath("notes.txt"))));
     EXPECT_TRUE(dropOn(QString::fromStdString(wav)));
-    EXPECT_EQ(form->FSampleSize, 1000);
-    EXPECT_EQ(form->FSampleRate, 8000);
+    EXPECT_EQ(form->Document().SampleSize(), 1000);
+    EXPECT_EQ(form->Document().SampleRate(), 8000);
     EXPECT_TRUE(dialogs.messages.empty());
 }
 

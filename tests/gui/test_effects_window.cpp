@@ -36,7 +36,7 @@ void Trigger(QMenu* menu, const char* text) {
 
 std::int16_t Sample(const TMainForm& f, int index) {
     std::int16_t s;
-    std::memcpy(&s, f.FSampleData.data() + 2 * index, 2);
+    std::memcpy(&s, f.Document().SampleData().data() + 2 * index, 2);
     return s;
 }
 
@@ -64,7 +64,7 @@ protected:
             }
             return int(QDialog::Rejected);
         };
-        form->ReplaceClip(Level(16000));
+        form->Document().Replace(Level(16000), "Öffnen");
     }
 };
 
@@ -104,10 +104,10 @@ TEST_F(EffectsWindowTest, TimeDialogPresetsCancelAndTheFloatingPointError) {
     EXPECT_EQ(Sample(*form, 0), 0);  // faded in from silence
 
     // Cancel: nothing changes.
-    const auto before = form->FSampleData;
+    const auto before = form->Document().SampleData();
     acceptTime = false;
     Trigger(form->MenuEffekte, "Weich ausblenden");
-    EXPECT_EQ(form->FSampleData, before);
+    EXPECT_EQ(form->Document().SampleData(), before);
 
     // A time too short for one frame at this rate is the general error.
     acceptTime = true;
@@ -116,12 +116,11 @@ TEST_F(EffectsWindowTest, TimeDialogPresetsCancelAndTheFloatingPointError) {
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "Invalid floating point operation.");
     EXPECT_EQ(dialogs.messages[0].caption, "Zirpel-Editor");
-    EXPECT_EQ(form->FSampleData, before);
+    EXPECT_EQ(form->Document().SampleData(), before);
 }
 
 TEST_F(EffectsWindowTest, EachEntryReachesItsEffect) {
-    form->FSelAnchor = 100;
-    form->FSelCaret = 200;
+    form->Document().SetSelection({100, 200});
     Trigger(form->MenuEffekte, "Lauter 10%");
     EXPECT_EQ(Sample(*form, 150), 1100);
     EXPECT_EQ(Sample(*form, 50), 1000);  // outside the selection
@@ -129,33 +128,33 @@ TEST_F(EffectsWindowTest, EachEntryReachesItsEffect) {
     EXPECT_EQ(Sample(*form, 150), 1000);
     Trigger(form->MenuEffekte, "Maximale Lautstärke");
     EXPECT_EQ(Sample(*form, 150), 32767);
-    EXPECT_EQ(form->FSelAnchor, 100);  // in-place effects keep the selection
+    EXPECT_EQ(form->Document().SelAnchor(), 100);  // in-place effects keep the selection
 
-    zirpel::PutSample16(form->FSampleData.data() + 2 * 300, -5);
-    form->FSelAnchor = form->FSelCaret = 0;
+    std::vector<std::uint8_t> poked = form->Document().SampleData();
+    zirpel::PutSample16(poked.data() + 2 * 300, -5);
+    form->Document().Replace({poked, form->Document().Format()}, "Öffnen");
+    form->Document().SetSelection({0, 0});
     Trigger(form->MenuEffekte, QString::fromUtf8("Rückwärts").toUtf8().constData());
     EXPECT_EQ(Sample(*form, 16000 - 1 - 300), -5);
 
     Trigger(form->MenuEffekte, "Schneller 10%");
-    EXPECT_EQ(form->FSampleRate, 8800);
+    EXPECT_EQ(form->Document().SampleRate(), 8800);
     Trigger(form->MenuEffekte, "Langsamer 10%");
-    EXPECT_EQ(form->FSampleRate, 8000);
+    EXPECT_EQ(form->Document().SampleRate(), 8000);
 
     // The crossfade shortens the clip by the fade and clears the selection.
     typedTime = QStringLiteral("0,5");  // 4000 frames
-    form->FSelAnchor = 10;
-    form->FSelCaret = 20;
+    form->Document().SetSelection({10, 20});
     Trigger(form->MenuEffekte, QString::fromUtf8("Ende auf Anfang überblenden").toUtf8().constData());
-    EXPECT_EQ(form->FSampleSize, (16000 - 4000) * 2);
-    EXPECT_EQ(form->FSelAnchor, 0);
-    EXPECT_EQ(form->FSelCaret, 0);
+    EXPECT_EQ(form->Document().SampleSize(), (16000 - 4000) * 2);
+    EXPECT_EQ(form->Document().SelAnchor(), 0);
+    EXPECT_EQ(form->Document().SelCaret(), 0);
     EXPECT_EQ(form->Label2->text(), QStringLiteral("23 KBytes"));
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(EffectsWindowTest, FormatDialogIsPrefilledAndItsOkReplacesTheClip) {
-    form->FSelAnchor = 5;
-    form->FSelCaret = 9;
+    form->Document().SetSelection({5, 9});
     bool shownPrefilled = false;
     dialogAction = [&](QDialog& d) {
         auto* f = qobject_cast<TSampleFormat*>(&d);
@@ -169,18 +168,18 @@ TEST_F(EffectsWindowTest, FormatDialogIsPrefilledAndItsOkReplacesTheClip) {
     };
     QTest::mouseClick(form->ChangeFormat, Qt::LeftButton);
     EXPECT_TRUE(shownPrefilled);
-    EXPECT_TRUE(form->FStereo);
-    EXPECT_FALSE(form->F16Bit);
-    EXPECT_EQ(form->FSampleSize, 16000 * 2);  // 8-bit stereo, same rate
-    EXPECT_EQ(form->FSampleData[0], 131);     // 1000 >> 8 = 3, + 128
-    EXPECT_EQ(form->FSelAnchor, 0);
+    EXPECT_TRUE(form->Document().Stereo());
+    EXPECT_FALSE(form->Document().Is16Bit());
+    EXPECT_EQ(form->Document().SampleSize(), 16000 * 2);  // 8-bit stereo, same rate
+    EXPECT_EQ(form->Document().SampleData()[0], 131);     // 1000 >> 8 = 3, + 128
+    EXPECT_EQ(form->Document().SelAnchor(), 0);
 
     // Cancel changes nothing; an empty clip does not even show the dialog.
-    const auto before = form->FSampleData;
+    const auto before = form->Document().SampleData();
     dialogAction = [](QDialog&) { return int(QDialog::Rejected); };
     form->RunCommand([this] { form->ChangeFormatClick(); });
-    EXPECT_EQ(form->FSampleData, before);
-    form->ReplaceClip({});
+    EXPECT_EQ(form->Document().SampleData(), before);
+    form->Document().Replace({}, "Öffnen");
     shownDialogs.clear();
     form->RunCommand([this] { form->ChangeFormatClick(); });
     EXPECT_TRUE(shownDialogs.empty());
@@ -205,9 +204,8 @@ TEST_F(EffectsWhilePlayingTest, TheLoopReadsTheChangedClipSafely) {
     // A long looping play; while it runs (the loop lets events through) the
     // crossfade and the format change replace the clip with shorter ones,
     // and the next rounds must read only the new clip.
-    form->ReplaceClip({NonZeroClip(44100), {44100, true, true}});
-    form->FSelAnchor = 0;
-    form->FSelCaret = 2 * 40000;  // the range reaches past the clips to come
+    form->Document().Replace({NonZeroClip(44100), {44100, true, true}}, "Öffnen");
+    form->Document().SetSelection({0, 2 * 40000});  // the range reaches past the clips to come
     ASSERT_TRUE(form->SchleifeCheck->isChecked());
     typedTime = QStringLiteral("0,5");
     int round = 0;
@@ -234,8 +232,8 @@ TEST_F(EffectsWhilePlayingTest, TheLoopReadsTheChangedClipSafely) {
     QTimer::singleShot(0, form.get(), step);
     QTest::mouseClick(form->PlayBtn, Qt::LeftButton);  // returns when the play has ended
     EXPECT_GE(round, 7);
-    EXPECT_FALSE(form->FStereo);
-    EXPECT_EQ(form->FSampleRate, 8000);
+    EXPECT_FALSE(form->Document().Stereo());
+    EXPECT_EQ(form->Document().SampleRate(), 8000);
     EXPECT_TRUE(form->PlayBtn->isEnabled());
     EXPECT_TRUE(dialogs.messages.empty());
 }

@@ -61,8 +61,8 @@ TEST_F(MainFormTest, StartsWithItsDefaultsAndNoClip) {
     EXPECT_EQ(form->ZoomOutEd->minimum(), 1);
     EXPECT_EQ(form->ZoomOutEd->maximum(), 1000000);
     EXPECT_EQ(form->ZoomOutEd->singleStep(), 10);
-    EXPECT_TRUE(form->FSampleData.empty());
-    EXPECT_EQ(form->FSampleSize, 0);
+    EXPECT_TRUE(form->Document().SampleData().empty());
+    EXPECT_EQ(form->Document().SampleSize(), 0);
     EXPECT_FALSE(form->StopBTN->isEnabled());
     EXPECT_TRUE(form->PlayBtn->isEnabled());
     EXPECT_TRUE(form->SchleifeCheck->isChecked());
@@ -94,7 +94,7 @@ TEST_F(MainFormTest, CloseAsksAndCancelKeepsEverything) {
     const std::string wav = TempPath("a.wav");
     ASSERT_TRUE(zirpel::WriteWaveFile(wav, zirpel::ClipSpan{Stereo16Tone(1000).data(), 4000, {44100, true, true}}));
     OpenFile(wav);
-    ASSERT_EQ(form->FSampleSize, 4000);
+    ASSERT_EQ(form->Document().SampleSize(), 4000);
 
     dialogs.messageAnswers.push_back(zirpel::MsgResult::Cancel);
     form->Beenden1Click();
@@ -106,7 +106,7 @@ TEST_F(MainFormTest, CloseAsksAndCancelKeepsEverything) {
     EXPECT_EQ(dialogs.messages[0].buttons, zirpel::MsgButtons::OkCancel);
     EXPECT_EQ(dialogs.messages[0].icon, zirpel::MsgIcon::Information);
     EXPECT_TRUE(form->isVisible());
-    EXPECT_EQ(form->FSampleSize, 4000);
+    EXPECT_EQ(form->Document().SampleSize(), 4000);
     EXPECT_FALSE(form->FStopRequested);
 
     dialogs.messageAnswers.push_back(zirpel::MsgResult::Ok);
@@ -119,8 +119,7 @@ TEST_F(MainFormTest, OpenReadsTheFileAndZoomsToTheWholeClip) {
     const std::string wav = TempPath("tone.wav");
     const auto pcm = Stereo16Tone(250000);  // 1,000,000 bytes
     ASSERT_TRUE(zirpel::WriteWaveFile(wav, zirpel::ClipSpan{pcm.data(), 1000000, {22050, true, true}}));
-    form->FSelAnchor = 7;
-    form->FSelCaret = 9;
+    form->Document().SetSelection({7, 9});
     OpenFile(wav);
 
     ASSERT_EQ(dialogs.openRequests.size(), 1u);
@@ -128,13 +127,13 @@ TEST_F(MainFormTest, OpenReadsTheFileAndZoomsToTheWholeClip) {
     EXPECT_EQ(dialogs.openRequests[0].defaultExt, "WAV");
     EXPECT_EQ(dialogs.openRequests[0].initialDir, QCoreApplication::applicationDirPath().toStdString());
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(form->FSampleSize, 1000000);
-    EXPECT_EQ(form->FSampleRate, 22050);
-    EXPECT_TRUE(form->FStereo);
-    EXPECT_TRUE(form->F16Bit);
-    EXPECT_EQ(form->FSampleData, pcm);
-    EXPECT_EQ(form->FSelAnchor, 0);
-    EXPECT_EQ(form->FSelCaret, 0);
+    EXPECT_EQ(form->Document().SampleSize(), 1000000);
+    EXPECT_EQ(form->Document().SampleRate(), 22050);
+    EXPECT_TRUE(form->Document().Stereo());
+    EXPECT_TRUE(form->Document().Is16Bit());
+    EXPECT_EQ(form->Document().SampleData(), pcm);
+    EXPECT_EQ(form->Document().SelAnchor(), 0);
+    EXPECT_EQ(form->Document().SelCaret(), 0);
     EXPECT_EQ(form->ZoomOutEd->value(), 500000 / form->PaintBox1->width());
     EXPECT_EQ(form->Label2->text(), QString::fromUtf8("976 KBytes"));
 }
@@ -143,8 +142,8 @@ TEST_F(MainFormTest, FailedOpenKeepsTheClipAndSays) {
     const std::string wav = TempPath("good.wav");
     ASSERT_TRUE(zirpel::WriteWaveFile(wav, zirpel::ClipSpan{Stereo16Tone(100).data(), 400, {8000, true, true}}));
     OpenFile(wav);
-    const auto before = form->FSampleData;
-    form->FSelAnchor = 3;
+    const auto before = form->Document().SampleData();
+    form->Document().SetSelection({3, form->Document().SelCaret()});
 
     for (const char* name : {"missing.wav", "garbage.wav", "garbage.mp3"}) {
         const std::string path = TempPath(name);
@@ -154,15 +153,15 @@ TEST_F(MainFormTest, FailedOpenKeepsTheClipAndSays) {
         ASSERT_FALSE(dialogs.messages.empty()) << name;
         EXPECT_EQ(dialogs.messages.back().text, "Konnte Datei nicht öffnen") << name;
         EXPECT_EQ(dialogs.messages.back().icon, zirpel::MsgIcon::Error);
-        EXPECT_EQ(form->FSampleData, before) << name;
-        EXPECT_EQ(form->FSampleRate, 8000);
-        EXPECT_EQ(form->FSelAnchor, 0);
+        EXPECT_EQ(form->Document().SampleData(), before) << name;
+        EXPECT_EQ(form->Document().SampleRate(), 8000);
+        EXPECT_EQ(form->Document().SelAnchor(), 0);
     }
     // A cancelled dialog changes nothing at all.
-    form->FSelAnchor = 5;
+    form->Document().SetSelection({5, form->Document().SelCaret()});
     dialogs.messages.clear();
     form->RunCommand([this] { form->OpenBtnClick(); });
-    EXPECT_EQ(form->FSelAnchor, 5);
+    EXPECT_EQ(form->Document().SelAnchor(), 5);
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
@@ -177,10 +176,10 @@ TEST_F(MainFormTest, MouseDragSelectsAndCropKeepsTheSelectedFrames) {
 
     QTest::mousePress(form->PaintBox1, Qt::LeftButton, {}, QPoint(101, 20));
     QTest::mouseMove(form->PaintBox1, QPoint(200, 30));
-    EXPECT_EQ(form->FSelCaret, 200 + scroll);
+    EXPECT_EQ(form->Document().SelCaret(), 200 + scroll);
     QTest::mouseRelease(form->PaintBox1, Qt::LeftButton, {}, QPoint(300, 30));
-    EXPECT_EQ(form->FSelAnchor, 101 + scroll);
-    EXPECT_EQ(form->FSelCaret, 300 + scroll);
+    EXPECT_EQ(form->Document().SelAnchor(), 101 + scroll);
+    EXPECT_EQ(form->Document().SelCaret(), 300 + scroll);
 
     // The band between the two columns is drawn in the selection colour.
     EXPECT_EQ(form->FViewBitmap.pixelColor(250, 2), QColor(128, 128, 255));
@@ -190,10 +189,10 @@ TEST_F(MainFormTest, MouseDragSelectsAndCropKeepsTheSelectedFrames) {
     ASSERT_EQ(scroll, 0);
     form->RunCommand([this] { form->CropToSelectionClick(); });
     // indices 101..300 are frames 50 up to 150: 400 bytes from byte 200.
-    ASSERT_EQ(form->FSampleSize, 400);
-    EXPECT_TRUE(std::equal(form->FSampleData.begin(), form->FSampleData.end(), pcm.begin() + 200));
-    EXPECT_EQ(form->FSelAnchor, 0);
-    EXPECT_EQ(form->FSelCaret, 0);
+    ASSERT_EQ(form->Document().SampleSize(), 400);
+    EXPECT_TRUE(std::equal(form->Document().SampleData().begin(), form->Document().SampleData().end(), pcm.begin() + 200));
+    EXPECT_EQ(form->Document().SelAnchor(), 0);
+    EXPECT_EQ(form->Document().SelCaret(), 0);
     EXPECT_EQ(form->ZoomOutEd->value(), 1);
     EXPECT_EQ(form->Label2->text(), QString::fromUtf8("0 KBytes"));
 }
@@ -201,28 +200,27 @@ TEST_F(MainFormTest, MouseDragSelectsAndCropKeepsTheSelectedFrames) {
 TEST_F(MainFormTest, CutRemovesTheSelectionAndNothingSelectedDoesNothing) {
     std::vector<std::uint8_t> bytes(1000);
     for (int i = 0; i < 1000; ++i) bytes[i] = static_cast<std::uint8_t>(i % 251);
-    form->ReplaceClip({bytes, {8000, false, false}});
-    form->FSelAnchor = 300;
-    form->FSelCaret = 100;
+    form->Document().Replace({bytes, {8000, false, false}}, "Öffnen");
+    form->Document().SetSelection({300, 100});
     form->RunCommand([this] { form->CutSelectionBtnClick(); });
-    ASSERT_EQ(form->FSampleSize, 800);
-    EXPECT_TRUE(std::equal(form->FSampleData.begin(), form->FSampleData.begin() + 100, bytes.begin()));
-    EXPECT_TRUE(std::equal(form->FSampleData.begin() + 100, form->FSampleData.end(), bytes.begin() + 300));
+    ASSERT_EQ(form->Document().SampleSize(), 800);
+    EXPECT_TRUE(std::equal(form->Document().SampleData().begin(), form->Document().SampleData().begin() + 100, bytes.begin()));
+    EXPECT_TRUE(std::equal(form->Document().SampleData().begin() + 100, form->Document().SampleData().end(), bytes.begin() + 300));
 
-    form->FSelAnchor = form->FSelCaret = 42;
+    form->Document().SetSelection({42, 42});
     form->RunCommand([this] { form->CropToSelectionClick(); });
     form->RunCommand([this] { form->CutSelectionBtnClick(); });
-    EXPECT_EQ(form->FSampleSize, 800);
-    EXPECT_EQ(form->FSelAnchor, 42);
+    EXPECT_EQ(form->Document().SampleSize(), 800);
+    EXPECT_EQ(form->Document().SelAnchor(), 42);
 
     form->SelectNothingBtnClick();
-    EXPECT_EQ(form->FSelAnchor, 0);
-    EXPECT_EQ(form->FSelCaret, 0);
+    EXPECT_EQ(form->Document().SelAnchor(), 0);
+    EXPECT_EQ(form->Document().SelCaret(), 0);
 }
 
 TEST_F(MainFormTest, RepaintDrawsOneSampleAPerColumnAndStopsAtTheEnd) {
     std::vector<std::uint8_t> bytes(500, 0);  // 8-bit value 0 is drawn on the top row
-    form->ReplaceClip({bytes, {8000, false, false}});
+    form->Document().Replace({bytes, {8000, false, false}}, "Öffnen");
     form->ZoomInFullClick();
     const QImage& img = form->FViewBitmap;
     ASSERT_GE(img.width(), 600);
@@ -239,7 +237,7 @@ TEST_F(MainFormTest, RepaintDrawsOneSampleAPerColumnAndStopsAtTheEnd) {
 
 TEST_F(MainFormTest, ZoomCommandsAndScrolling) {
     std::vector<std::uint8_t> bytes(200000, 128);
-    form->ReplaceClip({bytes, {8000, false, false}});
+    form->Document().Replace({bytes, {8000, false, false}}, "Öffnen");
     const int w = form->PaintBox1->width();
     EXPECT_EQ(form->ZoomOutEd->value(), 200000 / w);
 
@@ -256,8 +254,7 @@ TEST_F(MainFormTest, ZoomCommandsAndScrolling) {
     form->BackBtnClick();
     EXPECT_EQ(form->RxSlider1->value(), 0);
 
-    form->FSelAnchor = 1000;
-    form->FSelCaret = 1200;
+    form->Document().SetSelection({1000, 1200});
     form->ZoomSelClick();
     EXPECT_EQ(form->ZoomOutEd->value(), 1);
     EXPECT_EQ(form->RxSlider1->value(), 1000);
@@ -348,9 +345,9 @@ TEST_F(MainFormTest, AfterCropTheWholeRemainingClipIsInView) {
     QTest::mouseRelease(form->PaintBox1, Qt::LeftButton, {}, QPoint(366, 20));
     form->RunCommand([this] { form->CropToSelectionClick(); });
     const int w = form->PaintBox1->width();
-    EXPECT_EQ(form->ZoomOutEd->value(), std::max(1, form->SampleIndexCount() / w));
+    EXPECT_EQ(form->ZoomOutEd->value(), std::max(1, form->Document().SampleIndexCount() / w));
     const std::int32_t z = form->ZoomOutEd->value();
-    EXPECT_EQ(form->RxSlider1->maximum(), std::max(1, (form->SampleIndexCount() - w * z) / z));
+    EXPECT_EQ(form->RxSlider1->maximum(), std::max(1, (form->Document().SampleIndexCount() - w * z) / z));
     EXPECT_EQ(form->RxSlider1->value(), 0);
 }
 
@@ -358,30 +355,28 @@ TEST_F(MainFormTest, ScrollRangeFollowsEveryClipChangeEvenWhenTheZoomStays) {
     // At zoom 1, scrolled far right on a long clip, a crop to 100 samples
     // leaves the zoom at 1: the scroll range must still shrink to the new
     // clip, or nothing would be drawn.
-    form->ReplaceClip({Stereo16Tone(100000), {44100, true, true}});
+    form->Document().Replace({Stereo16Tone(100000), {44100, true, true}}, "Öffnen");
     form->ZoomInFullClick();
     form->RxSlider1->setValue(form->RxSlider1->maximum());
     ASSERT_GT(form->RxSlider1->value(), 1000);
-    form->FSelAnchor = 1000;
-    form->FSelCaret = 1100;
+    form->Document().SetSelection({1000, 1100});
     form->RunCommand([this] { form->CropToSelectionClick(); });
     EXPECT_EQ(form->ZoomOutEd->value(), 1);
     EXPECT_EQ(form->RxSlider1->maximum(), 1);
     EXPECT_LE(form->RxSlider1->value(), 1);
 
     // The same after a cut and after opening a short file at an unchanged zoom.
-    form->ReplaceClip({Stereo16Tone(100000), {44100, true, true}});
+    form->Document().Replace({Stereo16Tone(100000), {44100, true, true}}, "Öffnen");
     form->ZoomInFullClick();
     form->RxSlider1->setValue(form->RxSlider1->maximum());
-    form->FSelAnchor = 0;
-    form->FSelCaret = 199800;
+    form->Document().SetSelection({0, 199800});
     form->RunCommand([this] { form->CutSelectionBtnClick(); });
     EXPECT_EQ(form->RxSlider1->maximum(), 1);
     EXPECT_LE(form->RxSlider1->value(), 1);
 
     const std::string wav = TempPath("short.wav");
     ASSERT_TRUE(zirpel::WriteWaveFile(wav, zirpel::ClipSpan{Stereo16Tone(50).data(), 200, {8000, true, true}}));
-    form->ReplaceClip({Stereo16Tone(100000), {44100, true, true}});
+    form->Document().Replace({Stereo16Tone(100000), {44100, true, true}}, "Öffnen");
     form->ZoomInFullClick();
     form->RxSlider1->setValue(5000);
     OpenFile(wav);

@@ -107,20 +107,19 @@ TEST_F(OpenMp3Test, OpensEachKindOfMp3File) {
         SCOPED_TRACE(c.name);
         const std::string path = TempPath(c.name);
         WriteBytes(path, c.bytes);
-        form->FSelAnchor = 7;
-        form->FSampleData.clear();
-        form->FSampleSize = 0;
+        form->Document().Replace({{}, form->Document().Format()}, "Öffnen");
+        form->Document().SetSelection({7, form->Document().SelCaret()});
         form->PaintBox1Paint();
         ASSERT_LE(WaveformRows(), 1);
         OpenFile(path);
         EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.front().text;
-        EXPECT_EQ(form->FSampleRate, c.rate);
-        EXPECT_EQ(form->FStereo, c.stereo);
-        EXPECT_TRUE(form->F16Bit);
-        const int frames = form->FSampleSize / (c.stereo ? 4 : 2);
+        EXPECT_EQ(form->Document().SampleRate(), c.rate);
+        EXPECT_EQ(form->Document().Stereo(), c.stereo);
+        EXPECT_TRUE(form->Document().Is16Bit());
+        const int frames = form->Document().SampleSize() / (c.stereo ? 4 : 2);
         EXPECT_GE(frames, c.rate - 2 * 1152);
         EXPECT_LE(frames, c.rate + 3 * 1152);
-        EXPECT_EQ(form->FSelAnchor, 0);
+        EXPECT_EQ(form->Document().SelAnchor(), 0);
         EXPECT_EQ(form->FProgress, 0);
         EXPECT_GT(WaveformRows(), 20);  // a loud tone spans many rows
         EXPECT_TRUE(TempFolderFiles().empty());
@@ -133,7 +132,7 @@ TEST_F(OpenMp3Test, UsesTheNextFreeTemporaryName) {
     WriteBytes(TempPath("a.mp3"), ToneMp3({22050, 1, 32, 0.5, 1000}));
     OpenFile(TempPath("a.mp3"));
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(form->FSampleRate, 22050);
+    EXPECT_EQ(form->Document().SampleRate(), 22050);
     EXPECT_EQ(TempFolderFiles(), std::vector<std::string>{"tempwav0.wav"});
     EXPECT_EQ(zirpel::test::ReadBytes(taken), (std::vector<std::uint8_t>{'m', 'i', 'n', 'e'}));
 }
@@ -142,8 +141,8 @@ TEST_F(OpenMp3Test, FilesThatAreNoMp3EndWithTheOpenFailure) {
     const std::string wav = TempPath("good.wav");
     WriteBytes(TempPath("first.mp3"), ToneMp3({11025, 1, 16, 0.5, 440}));
     OpenFile(TempPath("first.mp3"));
-    ASSERT_EQ(form->FSampleRate, 11025);
-    const auto before = form->FSampleData;
+    ASSERT_EQ(form->Document().SampleRate(), 11025);
+    const auto before = form->Document().SampleData();
 
     // Text named .mp3: no frame anywhere, nothing converted.
     std::ofstream(TempPath("text.mp3")) << "Das ist ein Brief, keine Musik.\n";
@@ -178,8 +177,8 @@ TEST_F(OpenMp3Test, FilesThatAreNoMp3EndWithTheOpenFailure) {
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "Read beyond end of file.");
 
-    EXPECT_EQ(form->FSampleData, before);
-    EXPECT_EQ(form->FSampleRate, 11025);
+    EXPECT_EQ(form->Document().SampleData(), before);
+    EXPECT_EQ(form->Document().SampleRate(), 11025);
     EXPECT_TRUE(TempFolderFiles().empty());
     EXPECT_FALSE(form->mp3wav.Active());
 }
@@ -202,7 +201,7 @@ TEST_F(NoCodecTest, OpeningAnMp3ShowsTheCodecManagersError) {
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "acmStreamOpen: The requested operation cannot be performed.");
     EXPECT_EQ(dialogs.messages[0].icon, zirpel::MsgIcon::Error);
-    EXPECT_TRUE(form->FSampleData.empty());
+    EXPECT_TRUE(form->Document().SampleData().empty());
     EXPECT_TRUE(TempFolderFiles().empty());
     EXPECT_FALSE(form->mp3wav.Active());
 }
@@ -216,8 +215,8 @@ TEST_F(OpenMp3Test, ClosingTheWindowEndsALongConversion) {
     EXPECT_TRUE(form->FStopRequested);
     ASSERT_FALSE(dialogs.messages.empty());
     EXPECT_EQ(dialogs.messages[0].caption, "Programm beenden");
-    EXPECT_GT(form->FSampleSize, 0);
-    EXPECT_LT(form->FSampleSize, 20 * 44100 * 4 / 2);
+    EXPECT_GT(form->Document().SampleSize(), 0);
+    EXPECT_LT(form->Document().SampleSize(), 20 * 44100 * 4 / 2);
     EXPECT_TRUE(TempFolderFiles().empty());
 }
 
@@ -237,7 +236,7 @@ TEST_F(OpenMp3Test, FoldersPipesAndHugeJunkAreAnsweredWithTheOpenFailure) {
         dialogs.messages.clear();
         OpenFile(TempPath(name));
         EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Konnte Datei nicht öffnen"});
-        EXPECT_TRUE(form->FSampleData.empty());
+        EXPECT_TRUE(form->Document().SampleData().empty());
     }
     EXPECT_TRUE(TempFolderFiles().empty());
 }

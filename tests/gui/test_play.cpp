@@ -79,9 +79,8 @@ protected:
 
 TEST_F(PlayTest, PlaysTheSelectionOnceWithoutTheLoopBox) {
     const Bytes clip = NonZeroClip(30000);
-    form->ReplaceClip({clip, {44100, true, true}});
-    form->FSelAnchor = 2 * 20000;  // sample indices: frames 1000 up to 20000
-    form->FSelCaret = 2 * 1000;
+    form->Document().Replace({clip, {44100, true, true}}, "Öffnen");
+    form->Document().SetSelection({2 * 20000, 2 * 1000});  // sample indices: frames 1000 up to 20000
     form->SchleifeCheck->setChecked(false);
 
     bool playBtnDuring = true, stopBtnDuring = false;
@@ -96,7 +95,7 @@ TEST_F(PlayTest, PlaysTheSelectionOnceWithoutTheLoopBox) {
     EXPECT_TRUE(form->PlayBtn->isEnabled());
     EXPECT_FALSE(form->StopBTN->isEnabled());
     EXPECT_EQ(form->PaintBox1->PlayCursor(), -1);
-    EXPECT_EQ(form->FSelAnchor, 40000);  // the selection stays
+    EXPECT_EQ(form->Document().SelAnchor(), 40000);  // the selection stays
     ExpectPlayed(audio->Captured(), {ExpectedChunk(clip, 1000, 20000, 0),
                                      ExpectedChunk(clip, 1000, 20000, 1)});
     EXPECT_TRUE(dialogs.messages.empty());
@@ -104,7 +103,7 @@ TEST_F(PlayTest, PlaysTheSelectionOnceWithoutTheLoopBox) {
 
 TEST_F(PlayTest, StopButtonEndsALoopingPlay) {
     const Bytes clip = NonZeroClip(5000);
-    form->ReplaceClip({clip, {44100, true, true}});
+    form->Document().Replace({clip, {44100, true, true}}, "Öffnen");
     ASSERT_TRUE(form->SchleifeCheck->isChecked());
     DuringFirstRound(form.get(), [&] {
         ASSERT_TRUE(form->StopBTN->isEnabled());
@@ -127,7 +126,7 @@ TEST_F(PlayTest, StopButtonEndsALoopingPlay) {
 }
 
 TEST_F(PlayTest, ClosingTheWindowWhilePlayingEndsThePlay) {
-    form->ReplaceClip({NonZeroClip(5000), {44100, true, true}});
+    form->Document().Replace({NonZeroClip(5000), {44100, true, true}}, "Öffnen");
     DuringFirstRound(form.get(), [&] { form->close(); });  // the scripted box answers OK
     ClickPlay();
     EXPECT_FALSE(form->isVisible());
@@ -139,15 +138,14 @@ TEST_F(PlayTest, ClosingTheWindowWhilePlayingEndsThePlay) {
 
 TEST_F(PlayTest, CropWhilePlayingPlaysTheNewClipAndNeverReadsTheOld) {
     const Bytes clip = NonZeroClip(30000);
-    form->ReplaceClip({clip, {44100, true, true}});
+    form->Document().Replace({clip, {44100, true, true}}, "Öffnen");
     DuringFirstRound(form.get(), [&] {
-        form->FSelAnchor = 2 * 2000;
-        form->FSelCaret = 2 * 7000;
+        form->Document().SetSelection({2 * 2000, 2 * 7000});
         form->CropToSelectionClick();  // the old buffer is freed here
         form->SchleifeCheck->setChecked(false);
     });
     ClickPlay();
-    ASSERT_EQ(form->FSampleSize, 5000 * 4);
+    ASSERT_EQ(form->Document().SampleSize(), 5000 * 4);
     // The round reads the new clip (frames 0..4999 of it) from the play's start.
     const Bytes cropped(clip.begin() + 4 * 2000, clip.begin() + 4 * 7000);
     ExpectPlayed(audio->Captured(), {ExpectedChunk(cropped, 0, 30000, 0)});
@@ -155,7 +153,7 @@ TEST_F(PlayTest, CropWhilePlayingPlaysTheNewClipAndNeverReadsTheOld) {
 
 TEST_F(PlayTest, CursorMovesEachRoundAndRepaintsNeverLeaveAStrayLine) {
     const Bytes clip = NonZeroClip(4 * 11025);
-    form->ReplaceClip({clip, {44100, true, true}});
+    form->Document().Replace({clip, {44100, true, true}}, "Öffnen");
     form->SchleifeCheck->setChecked(false);
     const int zoom = form->ZoomFactor();
 
@@ -269,7 +267,7 @@ protected:
 };
 
 TEST_F(RealSoundTest, PlaysAShortSelectionThroughSdl) {
-    form->ReplaceClip({NonZeroClip(3000), {22050, false, true}});
+    form->Document().Replace({NonZeroClip(3000), {22050, false, true}}, "Öffnen");
     form->SchleifeCheck->setChecked(false);
     ClickPlay();  // one round and the play-out: about half a second
     EXPECT_TRUE(dialogs.messages.empty());
@@ -311,12 +309,12 @@ TEST_F(DiskSoundTest, RecordsTheSelectionOnceThenRepeatedUntilStop) {
     const std::string wav = TempPath("tone.wav");
     ASSERT_TRUE(zirpel::WriteWaveFile(wav, zirpel::ClipSpan{clip.data(), static_cast<std::int32_t>(clip.size()), {44100, true, true}}));
     OpenFile(wav);
-    ASSERT_EQ(form->FSampleSize, static_cast<std::int32_t>(clip.size()));
+    ASSERT_EQ(form->Document().SampleSize(), static_cast<std::int32_t>(clip.size()));
     QTest::mousePress(form->PaintBox1, Qt::LeftButton, {}, QPoint(100, 40));
     QTest::mouseMove(form->PaintBox1, QPoint(150, 40));
     QTest::mouseRelease(form->PaintBox1, Qt::LeftButton, {}, QPoint(200, 40));
-    const int start = std::min(form->FSelAnchor, form->FSelCaret) / 2;
-    const int end = std::max(form->FSelAnchor, form->FSelCaret) / 2;
+    const int start = std::min(form->Document().SelAnchor(), form->Document().SelCaret()) / 2;
+    const int end = std::max(form->Document().SelAnchor(), form->Document().SelCaret()) / 2;
     ASSERT_GT(end - start, 1000);
     ASSERT_LT(end - start, 11025);  // one chunk per pass
     const Bytes pass = ExpectedChunk(clip, start, end, 0);

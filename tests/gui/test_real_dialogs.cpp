@@ -122,7 +122,7 @@ protected:
         QTimer::singleShot(20, &timers, [this] { RejectFileDialog(); });
     }
 
-    void LoadTone() { form->ReplaceClip({Tone(22050), {44100, true, true}}); }
+    void LoadTone() { form->Document().Replace({Tone(22050), {44100, true, true}}, "Öffnen"); }
 };
 
 zirpel::test::FrameHeader FirstFrame(const std::vector<std::uint8_t>& mp3) {
@@ -145,7 +145,7 @@ TEST_F(RealDialogTest, WavFilterWritesAWaveFileWithOrWithoutExtension) {
                                                                                  : name.toStdString() + ".wav");
         const zirpel::WaveRead saved = zirpel::ReadWaveFile(path);
         ASSERT_TRUE(saved.ok()) << "not a WAV file: " << path;
-        EXPECT_EQ(saved.clip.bytes, form->FSampleData);
+        EXPECT_EQ(saved.clip.bytes, form->Document().SampleData());
         EXPECT_EQ(saved.clip.format, (zirpel::ClipFormat{44100, true, true}));
     }
     EXPECT_TRUE(dialogs.messages.empty());
@@ -185,6 +185,6 @@ TEST_F(RealDialogTest, OpenTakesABareNameWhoseFileHasALowerCaseExtension) {
     ASSERT_TRUE(zirpel::WriteWaveFile(TempPath("song.wav"), zirpel::ClipSpan{tone.data(), 4000, {8000, true, true}}));
     Answer({QString(), QStringLiteral("song")}, [this] { form->OpenBtnClick(); });
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(form->FSampleData, tone);
-    EXPECT_EQ(form->FSampleRate, 8000);
+    EXPECT_EQ(form->Document().SampleData(), tone);
+    EXPECT_EQ(form->Document().SampleRate(), 8000);
 }

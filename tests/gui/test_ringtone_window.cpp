@@ -76,7 +76,7 @@ TEST_F(RingtoneWindowTest, EntriesComeAfterTheSpecEntriesBehindASeparator) {
 }
 
 TEST_F(RingtoneWindowTest, ExactSelectionAndSuggestionThroughTheMenus) {
-    form->RunCommand([this] { form->ReplaceClip(Song()); });
+    form->Document().Replace(Song(), "Öffnen");
     EXPECT_TRUE(ReadoutText().startsWith(QString::fromUtf8("Nichts ausgewählt · ganze Datei 1:20,000")));
     dialogAction = [](QDialog& d) {
         auto* f = qobject_cast<TSelectionForm*>(&d);
@@ -88,8 +88,8 @@ TEST_F(RingtoneWindowTest, ExactSelectionAndSuggestionThroughTheMenus) {
         return int(QDialog::Accepted);
     };
     Trigger(form->MenuBearbeiten, "Auswahl festlegen...");
-    EXPECT_EQ(form->FSelAnchor, 364000);
-    EXPECT_EQ(form->FSelCaret, 364000 + 240000);
+    EXPECT_EQ(form->Document().SelAnchor(), 364000);
+    EXPECT_EQ(form->Document().SelCaret(), 364000 + 240000);
     EXPECT_TRUE(ReadoutText().startsWith(QString::fromUtf8("Auswahl 0:45,500 – 1:15,500 (Länge 30,000 s)")));
 
     // The dialog opens on the selection; a bad time keeps it open.
@@ -102,17 +102,17 @@ TEST_F(RingtoneWindowTest, ExactSelectionAndSuggestionThroughTheMenus) {
         return int(QDialog::Rejected);
     };
     Trigger(form->MenuBearbeiten, "Auswahl festlegen...");
-    EXPECT_EQ(form->FSelAnchor, 364000);
+    EXPECT_EQ(form->Document().SelAnchor(), 364000);
 
     Trigger(form->MenuBearbeiten, "Klingelton-Auswahl vorschlagen");
-    const int lo = std::min(form->FSelAnchor, form->FSelCaret), hi = std::max(form->FSelAnchor, form->FSelCaret);
+    const int lo = std::min(form->Document().SelAnchor(), form->Document().SelCaret()), hi = std::max(form->Document().SelAnchor(), form->Document().SelCaret());
     EXPECT_GE(lo, 20 * 8000 - 2000);
     EXPECT_LE(hi, 60 * 8000 + 2000);
     EXPECT_NEAR(hi - lo, 30 * 8000, 4000);
 }
 
 TEST_F(RingtoneWindowTest, LoudnessDialogShowsTheMeasurementAndItsOkReachesTheTarget) {
-    form->RunCommand([this] { form->ReplaceClip(Song()); });
+    form->Document().Replace(Song(), "Öffnen");
     QString measured, reached;
     dialogAction = [&](QDialog& d) {
         auto* f = qobject_cast<TLoudnessForm*>(&d);
@@ -125,13 +125,13 @@ TEST_F(RingtoneWindowTest, LoudnessDialogShowsTheMeasurementAndItsOkReachesTheTa
     Trigger(form->MenuEffekte, "Lautheit angleichen...");
     EXPECT_TRUE(measured.startsWith(QString::fromUtf8("Gemessen: "))) << measured.toStdString();
     EXPECT_TRUE(reached.startsWith(QString::fromUtf8("Erreicht -20,0 LUFS"))) << reached.toStdString();
-    const zirpel::ClipSpan clip = form->CurrentClip();
+    const zirpel::ClipSpan clip = form->Document().Span();
     EXPECT_NEAR(zirpel::MeasureLoudness(clip, {0, clip.frames()}).integrated, -20.0, 0.1);
     EXPECT_EQ(form->FLoudnessTarget, -20.0);
 }
 
 TEST_F(RingtoneWindowTest, ReadoutTellsWhatTheSavesWrite) {
-    form->RunCommand([this] { form->ReplaceClip({NonZeroClip(3 * 44100), {44100, true, true}}); });
+    form->Document().Replace({NonZeroClip(3 * 44100), {44100, true, true}}, "Öffnen");
     // "Als kleiner Zirpel Speichern..." writes exactly the size the readout named.
     const std::string small = TempPath("klein.mp3");
     dialogs.saveAnswers.push_back(zirpel::FileChoice{small, 1});
@@ -163,7 +163,7 @@ TEST_F(RingtoneWindowTest, ReadoutTellsWhatTheSavesWrite) {
 
 TEST_F(RingtoneWindowTest, SeamPlaysTheEndIntoTheStartOnce) {
     const auto bytes = NonZeroClip(5 * 44100);
-    form->RunCommand([&] { form->ReplaceClip({bytes, {44100, true, true}}); });
+    form->Document().Replace({bytes, {44100, true, true}}, "Öffnen");
     ASSERT_TRUE(form->SchleifeCheck->isChecked());  // the seam plays once all the same
     QTest::mouseClick(form->SeamBtn, Qt::LeftButton);
     const auto played = audio->Captured();

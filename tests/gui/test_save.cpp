@@ -82,7 +82,7 @@ protected:
     void SetUp() override {
         MainFormTest::SetUp();
         encoder.form = form.get();
-        form->ReplaceClip({clip, {44100, true, true}});
+        form->Document().Replace({clip, {44100, true, true}}, "Öffnen");
     }
 
     void Save(const std::string& path, int filter) {
@@ -127,8 +127,7 @@ TEST_F(SaveTest, DialogRequestAndCancel) {
 }
 
 TEST_F(SaveTest, FilterChoosesTheFormatAndCompletesTheName) {
-    form->FSelAnchor = 100;
-    form->FSelCaret = 900;
+    form->Document().SetSelection({100, 900});
 
     // MP3 filter, no extension typed: name.mp3 with the encoder's bytes, the
     // whole clip (the selection is ignored), progress shown and reset.
@@ -157,9 +156,9 @@ TEST_F(SaveTest, FilterChoosesTheFormatAndCompletesTheName) {
     EXPECT_EQ(dialogs.saveRequests.back().filterIndex, 2);
 
     // Saving changed neither the clip nor the selection.
-    EXPECT_EQ(form->FSampleData, clip);
-    EXPECT_EQ(form->FSelAnchor, 100);
-    EXPECT_EQ(form->FSelCaret, 900);
+    EXPECT_EQ(form->Document().SampleData(), clip);
+    EXPECT_EQ(form->Document().SelAnchor(), 100);
+    EXPECT_EQ(form->Document().SelCaret(), 900);
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
@@ -194,7 +193,7 @@ TEST_F(SaveTest, FailuresShowTheirMessagesAndKeepTheOldFile) {
 
     EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("alt.mp3")});
-    EXPECT_EQ(form->FSampleData, clip);
+    EXPECT_EQ(form->Document().SampleData(), clip);
 }
 
 TEST_F(SaveTest, SmallExportForcesTheSmallestSettingsAndRestoresTheLists) {
@@ -247,7 +246,7 @@ TEST_F(SaveTest, SmallExportForcesTheSmallestSettingsAndRestoresTheLists) {
 class RealSaveTest : public MainFormTest {};
 
 TEST_F(RealSaveTest, SavedMp3FilesDecode) {
-    form->ReplaceClip({Stereo16Tone(44100), {44100, true, true}});
+    form->Document().Replace({Stereo16Tone(44100), {44100, true, true}}, "Öffnen");
 
     auto check = [&](const std::string& path, int rate, int kbps) {
         const auto mp3 = ReadAll(path);

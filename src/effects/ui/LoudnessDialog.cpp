@@ -54,7 +54,7 @@ void TLoudnessForm::Prefill(const zirpel::LoudnessMeasurement& measured, bool is
                                    .arg(Decimal1(measured.integrated), Decimal1(measured.range),
                                         Decimal1(measured.PeakDbfs())));
     else
-        MeasuredLabel->setText(QString::fromUtf8("Nicht messbar: kürzer als 0,4 s oder still"));
+        MeasuredLabel->setText(QString::fromUtf8("Nicht messbar: kürzer als 0,4 s, still oder unter 4000 Hz"));
     TargetEd->setText(Decimal1(target));
     UpdatePlan();
 }

@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "EffectClips.h"
+#include "document/EditorDocument.h"
+#include "effects/EffectClips.h"
 #include "effects/Fade.h"
 
 namespace zirpel {
@@ -12,15 +13,26 @@ using test::Clip16;
 using test::Values;
 using V = std::vector<std::int32_t>;
 
+// Runs a row as the command line does: its text parameter read by the
+// row, the clip and the selection in a document.
 EffectStatus Apply(const char* name, Clip& clip, Selection& sel, std::string_view param = {}) {
     const EffectEntry* e = FindEffect(name);
     if (!e) ADD_FAILURE() << name;
-    return e ? e->apply(clip, sel, param) : EffectStatus::BadParameter;
+    if (!e) return EffectStatus::BadParameter;
+    const std::optional<EffectArgument> argument = ReadEffectArgument(*e, param);
+    if (!argument) return EffectStatus::BadParameter;
+    EditorDocument doc;
+    doc.Replace(std::move(clip), "Öffnen");
+    doc.SetSelection(sel);
+    const EffectStatus status = doc.Apply(*e, *argument);
+    clip = Clip(doc.SampleData(), doc.Format());
+    sel = doc.CurrentSelection();
+    return status;
 }
 
 TEST(EffectTable, TimeIsReadAsTheTimeFieldReadsIt) {
-    ASSERT_EQ(EffectTable().size(), 12u);
-    EXPECT_FALSE(FindEffect("reverse")->takesParameter);
+    ASSERT_EQ(EffectTable().size(), 14u);  // crop, cut, the ten effects, format, loudness
+    EXPECT_EQ(FindEffect("reverse")->parameter, EffectParameter::None);
     EXPECT_EQ(FindEffect("Fade-In"), nullptr);
     Clip comma = Clip16(V(12, 800), false, 8), point = comma, direct = comma;
     Selection sel{2, 9};
