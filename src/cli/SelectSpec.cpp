@@ -120,7 +120,7 @@ Selection ResolveSelection(const SelectSpec& spec, const ClipSpan& clip) {
         }
         case SelectSpec::Form::Suggest: {
             const FrameSpan pick = SuggestPick(clip, spec.suggestSeconds);
-            return HeldSelection(FrameToSampleIndex(pick.start, clip.format),
+            return HeldSelection(FrameToSampleIndex(pick.first, clip.format),
                                  FrameToSampleIndex(pick.end, clip.format), clip);
         }
     }

@@ -114,7 +114,7 @@ TEST(SuggestPick, LandsInTheLoudPartWithEndsInARest) {
     }
     // A clip not longer than the pick is picked whole.
     const FrameSpan whole = SuggestPick(song.span(), 100);
-    EXPECT_EQ(whole.start, 0);
+    EXPECT_EQ(whole.first, 0);
     EXPECT_EQ(whole.end, song.span().frames());
 }
 
