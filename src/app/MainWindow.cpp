@@ -142,6 +142,12 @@ void TMainForm::BuildControls() {
     SchleifeCheck->setChecked(true);
     // Beside the play controls, in the free end of the zoom row.
     SeamBtn = MakeButton(Panel1, "Übergang anhören", 592, 8, 96);
+    // The free end of the row is 96 pixels wide: a smaller face where the
+    // caption would not fit.
+    for (QFont f = SeamBtn->font(); SeamBtn->sizeHint().width() > 96 && f.pointSize() > 6;) {
+        f.setPointSize(f.pointSize() - 1);
+        SeamBtn->setFont(f);
+    }
     SeamBtn->setToolTip(QString::fromUtf8("Die letzten 2 Sekunden gehen in die ersten 2 über, einmal"));
     CropToSelection = MakeButton(Panel1, "Zur Auswahl zurechtschneiden", 8, 72, 201);
     CutSelectionBtn = MakeButton(Panel1, "Die Auswahl wegschneiden", 216, 72, 201);

@@ -13,7 +13,7 @@ QString Clock(std::int64_t frames, std::int32_t rate) {
 
 QString Mp3Text(const zirpel::Mp3Prediction& p) {
     if (!p.accepted) return QString::fromUtf8("der Encoder nimmt diese Werte nicht");
-    return QString::fromUtf8("%1 Hz, %2 kbit/s, %3").arg(p.outRate).arg(p.kbps).arg(Q(zirpel::DescribeMp3Size(p)));
+    return QString::fromUtf8("%1 Hz, %2 kbit/s, %3").arg(p.outRate).arg(p.kbps).arg(Q(zirpel::DescribeMp3Bytes(p)));
 }
 
 }  // namespace
@@ -57,7 +57,7 @@ void TReadout::Update(const zirpel::ClipSpan& clip, const zirpel::Selection& sel
     const auto& save = Predict(saveKey_, save_, clip.format, clip.frames(), mp3Rate, bitRate);
     const auto& small = Predict(smallKey_, small_, clip.format, clip.frames(), zirpel::kRingtoneRate,
                                 zirpel::kRingtoneBitRate);
-    lines_ << QString::fromUtf8("Speichern... als MP3: %1 · Als kleiner Zirpel: %2").arg(Mp3Text(save), Mp3Text(small));
+    lines_ << QString::fromUtf8("Speichern... (MP3): %1 · kleiner Zirpel: %2").arg(Mp3Text(save), Mp3Text(small));
     const std::string replaced = zirpel::DescribeReplacement(save);
     if (!replaced.empty()) warning_ = QString::fromUtf8("Achtung: ") + Q(replaced);
     Show();

@@ -11,12 +11,6 @@ namespace {
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-    return text;
-}
-
 // Skips digits from `i`; returns how many there were.
 std::size_t SkipDigits(std::string_view t, std::size_t& i) {
     const std::size_t start = i;
@@ -52,8 +46,14 @@ locale_t CLocale() {
 
 }  // namespace
 
+std::string_view TrimBlanks(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
 std::optional<Extended> ParseDecimalText(std::string_view text) {
-    const std::string_view t = Trim(text);
+    const std::string_view t = TrimBlanks(text);
     if (!IsDecimalNumber(t)) return std::nullopt;
     std::string c(t);
     std::replace(c.begin(), c.end(), ',', '.');

@@ -11,6 +11,9 @@
 
 namespace zirpel {
 
+// `text` without the blanks (space, tab, line ends) around it.
+std::string_view TrimBlanks(std::string_view text);
+
 // nullopt when the text is not such a number ("inf", "0x10", "1,2,3" and
 // trailing junk are not). Out-of-range exponents give 0 or infinity.
 std::optional<Extended> ParseDecimalText(std::string_view text);

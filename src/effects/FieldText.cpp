@@ -9,14 +9,7 @@
 namespace zirpel {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-    return text;
-}
 
 }  // namespace
 
@@ -47,7 +40,7 @@ std::int32_t ClampRate(std::int64_t rate) {
 }
 
 std::optional<std::int32_t> ParseRateText(std::string_view text) {
-    const std::string_view t = Trim(text);
+    const std::string_view t = TrimBlanks(text);
     std::size_t i = 0;
     bool negative = false;
     if (i < t.size() && (t[i] == '+' || t[i] == '-')) {

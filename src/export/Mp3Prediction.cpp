@@ -93,6 +93,11 @@ Mp3Prediction PredictMp3(const ClipFormat& format, std::int64_t frames, std::int
     return p;
 }
 
+std::string DescribeMp3Bytes(const Mp3Prediction& p) {
+    if (!p.accepted) return "Encoder lehnt ab";
+    return std::string(p.exact ? "" : "ca. ") + Thousands(p.bytes) + " Bytes";
+}
+
 std::string DescribeMp3Size(const Mp3Prediction& p) {
     if (!p.accepted) return "Encoder lehnt ab";
     char unit[32];
@@ -102,7 +107,7 @@ std::string DescribeMp3Size(const Mp3Prediction& p) {
         std::snprintf(unit, sizeof unit, "%lld KB", static_cast<long long>((p.bytes + 512) / 1024));
     std::string u = unit;
     std::replace(u.begin(), u.end(), '.', ',');
-    return std::string(p.exact ? "" : "ca. ") + Thousands(p.bytes) + " Bytes (" + u + ")";
+    return DescribeMp3Bytes(p) + " (" + u + ")";
 }
 
 std::string DescribeReplacement(const Mp3Prediction& p) {

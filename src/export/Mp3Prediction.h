@@ -52,7 +52,9 @@ Mp3FrameCount CountMp3Frames(std::int64_t inFrames, std::int32_t inRate,
 Mp3Prediction PredictMp3(const ClipFormat& format, std::int64_t frames, std::int32_t outRate,
                          std::int32_t kbps);
 
-// "1.234.567 Bytes (1,2 MB)", "ca. 30.096 Bytes (29 KB)".
+// "1.234.567 Bytes", "ca. 30.096 Bytes".
+std::string DescribeMp3Bytes(const Mp3Prediction& p);
+// The same with the size in KB or MB after it: "1.234.567 Bytes (1,2 MB)".
 std::string DescribeMp3Size(const Mp3Prediction& p);
 
 // In plain German, what the encoder makes of a pair it does not have, or

@@ -15,12 +15,6 @@ constexpr Extended kFrameLimit = static_cast<Extended>(std::int64_t{1} << 40);
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-std::string_view Trim(std::string_view t) {
-    while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
-    while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.remove_suffix(1);
-    return t;
-}
-
 std::int64_t FrameAtTime(Extended seconds, std::int32_t rate) {
     // Rounded once to extended, then cut toward zero.
     Extended frame = std::trunc(seconds * static_cast<Extended>(rate));
@@ -31,7 +25,7 @@ std::int64_t FrameAtTime(Extended seconds, std::int32_t rate) {
 }  // namespace
 
 std::optional<Extended> ParseClockTime(std::string_view text) {
-    const std::string_view t = Trim(text);
+    const std::string_view t = TrimBlanks(text);
     const std::size_t colon = t.find(':');
     if (colon == std::string_view::npos) return ParseDecimalText(t);
     const std::string_view minutes = t.substr(0, colon);

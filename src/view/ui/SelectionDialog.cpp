@@ -51,8 +51,15 @@ TSelectionForm::TSelectionForm(QWidget* parent) : QDialog(parent) {
 
     connect(OkBtn, &QPushButton::clicked, this, &TSelectionForm::accept);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
-    connect(Len30Btn, &QPushButton::clicked, this, [this] { SetLength(30); });
-    connect(Len40Btn, &QPushButton::clicked, this, [this] { SetLength(40); });
+    // A button's length is exact: the field no longer stands for the prefill.
+    connect(Len30Btn, &QPushButton::clicked, this, [this] {
+        SetLength(30);
+        shownLength_.clear();
+    });
+    connect(Len40Btn, &QPushButton::clicked, this, [this] {
+        SetLength(40);
+        shownLength_.clear();
+    });
     connect(LengthEd, &QLineEdit::textEdited, this, [this] { LengthEdited(); });
     connect(StartEd, &QLineEdit::textEdited, this, [this] { LengthEdited(); });
     connect(EndEd, &QLineEdit::textEdited, this, [this] { EndEdited(); });
@@ -61,6 +68,16 @@ TSelectionForm::TSelectionForm(QWidget* parent) : QDialog(parent) {
 void TSelectionForm::Prefill(zirpel::Extended start, zirpel::Extended length) {
     StartEd->setText(Shown(start));
     SetLength(length);
+    prefillStart_ = start;
+    prefillLength_ = length;
+    shownStart_ = StartEd->text();
+    shownLength_ = LengthEd->text();
+}
+
+std::optional<zirpel::Extended> TSelectionForm::Exact(const QLineEdit* edit, zirpel::Extended value,
+                                                       const QString& shown) const {
+    if (edit->text() == shown) return value;
+    return Read(edit);
 }
 
 void TSelectionForm::SetLength(zirpel::Extended seconds) {
@@ -80,9 +97,11 @@ void TSelectionForm::EndEdited() {
     if (start && end && *end >= *start) LengthEd->setText(Shown(*end - *start));
 }
 
-std::optional<zirpel::Extended> TSelectionForm::Start() const { return Read(StartEd); }
+std::optional<zirpel::Extended> TSelectionForm::Start() const { return Exact(StartEd, prefillStart_, shownStart_); }
 
-std::optional<zirpel::Extended> TSelectionForm::Length() const { return Read(LengthEd); }
+std::optional<zirpel::Extended> TSelectionForm::Length() const {
+    return Exact(LengthEd, prefillLength_, shownLength_);
+}
 
 void TSelectionForm::accept() {
     if (!Start() || !Length()) {

@@ -42,4 +42,9 @@ private:
     void LengthEdited();
     void EndEdited();
     void SetLength(zirpel::Extended seconds);
+    // A field left as it was filled gives the exact value it was filled
+    // with, not the millisecond it shows.
+    std::optional<zirpel::Extended> Exact(const QLineEdit* edit, zirpel::Extended value, const QString& shown) const;
+    zirpel::Extended prefillStart_ = 0, prefillLength_ = 0;
+    QString shownStart_, shownLength_;
 };
