@@ -40,7 +40,7 @@ void BM_RipTrack(benchmark::State& state) {
     request.drives = &drives;
     request.selectedDrive = 0;
     request.trackNumber = 1;
-    zirpel::TrackImportHooks hooks{[](const std::string&) {}, [](std::int64_t) {}};
+    zirpel::TrackImportHooks hooks{[](const std::string&) {}, [](std::int64_t) {}, {}};
     zirpel::LongTask task;
     double capacity = 0;
 

@@ -1,68 +1,23 @@
 #!/bin/sh
 # Configures a separate clang build with -DZIRPEL_BUILD_FUZZ=ON, builds every
-# libFuzzer target of fuzz/ and runs each on the seed corpus for its share
+# libFuzzer target of fuzz/ and runs each on its seed corpus for its share
 # of a bounded time. Skips (exit 0) when clang or libFuzzer is not available;
 # fails when a target finds a crash.
 #
 #   fuzz/build_and_run.sh [seconds]       total time, default 60; or ZIRPEL_FUZZ_SECONDS
-#   ZIRPEL_FUZZ_OUT=dir                   build and work folder (default build-fuzz)
-#   CLANG=clang-16 CLANGXX=clang++-16     compilers to use
+#   (ZIRPEL_FUZZ_OUT, CLANG, CLANGXX: see fuzz/common.sh)
 set -eu
 
-ROOT=$(cd "$(dirname "$0")/.." && pwd)
-OUT=${ZIRPEL_FUZZ_OUT:-$ROOT/build-fuzz}
+. "$(dirname "$0")/common.sh"
 SECS=${1:-${ZIRPEL_FUZZ_SECONDS:-60}}
-CC_FUZZ=${CLANG:-clang}
-CXX_FUZZ=${CLANGXX:-clang++}
-
-for tool in "$CC_FUZZ" "$CXX_FUZZ" cmake; do
-    if ! command -v "$tool" >/dev/null 2>&1; then
-        echo "fuzz: $tool not found, fuzzing skipped"
-        exit 0
-    fi
-done
 case $SECS in
     '' | *[!0-9]*)
         echo "fuzz: the time must be whole seconds, not '$SECS'" >&2
         exit 2
         ;;
 esac
-
-mkdir -p "$OUT"
-# libFuzzer and the sanitizer runtimes come in a package of their own
-# (libclang-rt-<version>-dev on Debian); without them nothing can be built.
-printf 'extern "C" int LLVMFuzzerTestOneInput(const unsigned char*, unsigned long) { return 0; }\n' \
-    >"$OUT/probe.cpp"
-if ! "$CXX_FUZZ" -fsanitize=fuzzer,address,undefined "$OUT/probe.cpp" -o "$OUT/probe" >/dev/null 2>&1; then
-    echo "fuzz: $CXX_FUZZ cannot build libFuzzer targets (libclang-rt missing?), fuzzing skipped"
-    exit 0
-fi
-
-# A build folder set up earlier with another compiler is set up afresh:
-# CMake keeps the compiler of its first run.
-CXX_PATH=$(command -v "$CXX_FUZZ")
-if [ -f "$OUT/CMakeCache.txt" ] &&
-    ! grep -q "^CMAKE_CXX_COMPILER:[A-Z]*=$CXX_PATH\$" "$OUT/CMakeCache.txt"; then
-    rm -rf "$OUT/CMakeCache.txt" "$OUT/CMakeFiles"
-fi
-GENERATOR=""
-if command -v ninja >/dev/null 2>&1; then GENERATOR="-G Ninja"; fi
-
-TARGETS=""
-for src in "$ROOT"/fuzz/*.cpp; do
-    TARGETS="$TARGETS $(basename "$src" .cpp)"
-done
-COUNT=$(echo $TARGETS | wc -w)
-
-echo "fuzz: configuring $OUT with $CXX_FUZZ"
-# shellcheck disable=SC2086
-CC="$CC_FUZZ" CXX="$CXX_FUZZ" cmake -S "$ROOT" -B "$OUT" $GENERATOR \
-    -DCMAKE_C_COMPILER="$CC_FUZZ" -DCMAKE_CXX_COMPILER="$CXX_FUZZ" \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZIRPEL_BUILD_FUZZ=ON \
-    -DZIRPEL_BUILD_TESTS=OFF -DZIRPEL_BUILD_BENCH=OFF -DZIRPEL_BUILD_GUI=OFF >/dev/null
-echo "fuzz: building$TARGETS"
-# shellcheck disable=SC2086
-cmake --build "$OUT" -j"$(nproc 2>/dev/null || echo 2)" --target $TARGETS
+fuzz_tools_present || exit 0
+fuzz_build
 
 # The time is shared out evenly, at least a second each.
 EACH=$((SECS / COUNT))
@@ -71,6 +26,6 @@ for name in $TARGETS; do
     # New inputs go to each target's work corpus; the seeds in the tree stay as they are.
     mkdir -p "$OUT/corpus/$name"
     echo "fuzz: running $name for $EACH s"
-    "$OUT/fuzz/$name" -max_total_time="$EACH" -max_len=8192 -timeout=10 \
-        -print_final_stats=1 "$OUT/corpus/$name" "$ROOT/fuzz/seeds"
+    "$OUT/fuzz/$name" -max_total_time="$EACH" -max_len="$(fuzz_max_len "$name")" -timeout=10 \
+        -print_final_stats=1 "$OUT/corpus/$name" "$(fuzz_seeds "$name")"
 done

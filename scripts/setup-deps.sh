@@ -9,7 +9,7 @@ PACKAGES=(
   libmpg123-dev libmp3lame-dev libsdl2-dev libebur128-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   lame mpg123
-  desktop-file-utils dpkg-dev hyperfine
+  desktop-file-utils dpkg-dev hyperfine lintian appstream
   xvfb xauth
   clang libclang-rt-14-dev
 )

@@ -245,8 +245,9 @@ private:
     zirpel::EditorDocument FDocument;
 
     // --- export state ---
-    // Writes the clip as MP3 to `fileName` with the lists' rate and bit rate.
-    void SaveAsMP3File(const std::string& fileName);
+    // Writes the clip as MP3 to `fileName` with the lists' rate and bit rate;
+    // `stop` true ends the writing and keeps the old file.
+    void SaveAsMP3File(const std::string& fileName, const std::function<bool()>& stop);
     // The save dialog's filter, kept from one save to the next (1 = MP3, 2 = WAV).
     int FSaveFilterIndex = 1;
 

@@ -30,9 +30,13 @@
 
 #include "app/AboutBox.h"
 #include "app/AppIcon.h"
+<<<<<<< HEAD
 #include "app/Readout.h"
 #include "effects/ui/LoudnessDialog.h"
 #include "view/ui/SelectionDialog.h"
+=======
+#include "cdrom/ui/MusikCDFUnit.h"
+>>>>>>> main
 #include "export/Mp3Lists.h"
 #include "view/ui/PaintBox.h"
 #include "view/ui/ProgressPanel.h"
@@ -359,6 +363,7 @@ void TMainForm::berdasProgramm1Click() {
 void TMainForm::Terminate() {
     FTerminating = true;
     FormClose();
+    if (MusikCDForm) MusikCDForm->Terminate();
     // Every event loop ends, nested ones (a running play or import, a
     // modal box) included; the loops see the stop request on their way out.
     QCoreApplication::exit(0);

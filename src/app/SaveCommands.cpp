@@ -3,6 +3,7 @@
 #include <QComboBox>
 
 #include "app/MainUnit.h"
+#include "app/TerminationSignals.h"
 #include "app/WindowTask.h"
 #include "export/SaveClip.h"
 
@@ -31,9 +32,18 @@ private:
     int oldB_;
 };
 
+// A termination signal that arrives once the save command has begun stops
+// the writing (the old file stays as it was); the window then closes as
+// after any such signal. The writing lets no events run, so the signal's
+// own count is asked, not the window's stop request.
+zirpel::SaveStopQuery StopOnTerminationSignal() {
+    return [since = TerminationSignals::Received()] { return TerminationSignals::Received() != since; };
+}
+
 }  // namespace
 
 void TMainForm::SaveBtnClick() {
+    const zirpel::SaveStopQuery stop = StopOnTerminationSignal();
     zirpel::FileDialogRequest req;
     req.initialDir = FServices.programFolder;
     req.filter = zirpel::kSaveFilter;
@@ -48,22 +58,22 @@ void TMainForm::SaveBtnClick() {
     FSaveFilterIndex = filter;
     const std::string fileName = zirpel::CompleteSaveFileName(choice->fileName, filter);
     if (filter == zirpel::kSaveFilterMp3) {
-        SaveAsMP3File(fileName);
+        SaveAsMP3File(fileName, stop);
         return;
     }
-    const zirpel::SaveStatus status = zirpel::SaveClipAsWaveFile(fileName, FDocument.Span());
-    if (status != zirpel::SaveStatus::Saved) ShowNotice(zirpel::NoticeFor(status));
+    const zirpel::Notice notice = zirpel::NoticeFor(zirpel::SaveClipAsWaveFile(fileName, FDocument.Span(), stop));
+    if (!notice.empty()) ShowNotice(notice);  // nothing for a stop: the window is closing
 }
 
-void TMainForm::SaveAsMP3File(const std::string& fileName) {
+void TMainForm::SaveAsMP3File(const std::string& fileName, const std::function<bool()>& stop) {
     // The lists hold numbers only; their texts are read at the moment of saving.
     const std::int32_t outputRate = mp3format->currentText().toInt();
     const std::int32_t bitRate = BitRate->currentText().toInt();
     // Encoder errors (EMP3Encoder) end the command through the general error display.
     WindowTask task(*this);
-    const zirpel::SaveStatus status = zirpel::SaveClipAsMP3File(
-        *FServices.encoder, fileName, FDocument.Span(), outputRate, bitRate, task);
-    if (status != zirpel::SaveStatus::Saved) ShowNotice(zirpel::NoticeFor(status));
+    const zirpel::Notice notice = zirpel::NoticeFor(zirpel::SaveClipAsMP3File(
+        *FServices.encoder, fileName, FDocument.Span(), outputRate, bitRate, task, stop));
+    if (!notice.empty()) ShowNotice(notice);
 }
 
 void TMainForm::SaveSmallBtnClick() {

@@ -2,6 +2,7 @@
 
 #include <QSocketNotifier>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 
@@ -11,9 +12,12 @@
 namespace {
 
 int gPipe[2] = {-1, -1};
+std::atomic<unsigned> gReceived{0};
+static_assert(std::atomic<unsigned>::is_always_lock_free, "counted inside a signal handler");
 
 extern "C" void OnTerminationSignal(int) {
     const int saved = errno;
+    gReceived.fetch_add(1, std::memory_order_relaxed);
     const char byte = 1;
     // Async-signal-safe; a full pipe already holds a pending request.
     [[maybe_unused]] const ssize_t n = ::write(gPipe[1], &byte, 1);
@@ -38,7 +42,10 @@ TerminationSignals::TerminationSignals(std::function<void()> onSignal, QObject* 
     sa.sa_flags = SA_RESTART;
     ::sigaction(SIGTERM, &sa, nullptr);
     ::sigaction(SIGINT, &sa, nullptr);
+    ::signal(SIGXFSZ, SIG_IGN);
 }
+
+unsigned TerminationSignals::Received() { return gReceived.load(std::memory_order_relaxed); }
 
 TerminationSignals::~TerminationSignals() {
     ::signal(SIGTERM, SIG_DFL);

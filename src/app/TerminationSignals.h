@@ -6,6 +6,11 @@
 // The signal handler itself only writes one byte into a pipe; the event
 // loop (which also runs inside the import and play loops) reads it and
 // calls the handler given here, where anything may be done.
+//
+// SIGXFSZ (a file-size limit, `ulimit -f`) is ignored for the whole run: a
+// write past the limit then fails with EFBIG and takes the checked path of
+// a full disk (message, temporary file deleted, old clip kept) instead of
+// killing the program.
 #pragma once
 
 #include <QObject>
@@ -20,6 +25,10 @@ public:
     // Installs the handlers; `onSignal` runs on the event loop's thread.
     explicit TerminationSignals(std::function<void()> onSignal, QObject* parent = nullptr);
     ~TerminationSignals() override;
+
+    // How many signals have arrived so far, counted by the handler itself:
+    // a save compares it with its start to stop before the event loop runs.
+    static unsigned Received();
 
 private:
     std::function<void()> FOnSignal;

@@ -47,6 +47,7 @@ public:
     std::uint8_t ExecScsiCmd(std::uint8_t ha, std::uint8_t target, std::uint8_t lun,
                              const CdCommand& command);
     const std::uint8_t* TransferBuffer() const { return request_->Data(); }
+    std::uint8_t* TransferBuffer() { return request_->Data(); }
 
 private:
     struct Device {

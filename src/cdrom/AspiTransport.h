@@ -20,7 +20,7 @@ public:
     CommandResult Execute(const CdCommand& command) override;
     void PrepareRead() override {}
     CommandResult ReadAt(std::uint32_t lba) override { return Execute(ReadCdCommand(lba)); }
-    const std::uint8_t* Data() const override { return layer_.TransferBuffer(); }
+    std::uint8_t* Data() override { return layer_.TransferBuffer(); }
 
 private:
     AspiLayer layer_;

@@ -34,8 +34,9 @@ public:
     virtual void PrepareRead() = 0;
     // Sends the prepared READ CD for 10 sectors at `lba`.
     virtual CommandResult ReadAt(std::uint32_t lba) = 0;
-    // The data area: what the last successful command delivered.
-    virtual const std::uint8_t* Data() const = 0;
+    // The data area: what the last successful command delivered. The read
+    // loop's karaoke step works on it in place.
+    virtual std::uint8_t* Data() = 0;
 };
 
 }  // namespace zirpel

@@ -38,6 +38,7 @@ public:
     CommandResult Send(const DeviceHandle& device);
 
     const std::uint8_t* Data() const { return data_.data(); }
+    std::uint8_t* Data() { return data_.data(); }
     const sg_io_hdr& Header() const { return hdr_; }
 
 private:

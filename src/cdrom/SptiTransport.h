@@ -23,7 +23,7 @@ public:
     void PrepareRead() override;
     // Rewrites the four address bytes and sends the record as it stands.
     CommandResult ReadAt(std::uint32_t lba) override;
-    const std::uint8_t* Data() const override { return request_.Data(); }
+    std::uint8_t* Data() override { return request_.Data(); }
 
     const SgRequest& Request() const { return request_; }
 

@@ -107,14 +107,17 @@ TrackImportResult RunTrackImport(CdPlatform& platform, const TrackImportRequest&
         }
         const CommandResult read = transport->ReadAt(static_cast<std::uint32_t>(start));
         if (read.succeeded) {
+            std::uint8_t* area = transport->Data();
+            // In the data area itself: the part of it a later, shorter read
+            // does not overwrite then holds this block as processed.
+            if (hooks.karaoke && hooks.karaoke()) ApplyKaraoke(area, kReadBytes);
             // The full request, whatever count the drive reported.
             try {
-                rip.insert(rip.end(), transport->Data(), transport->Data() + kReadBytes);
+                rip.insert(rip.end(), area, area + kReadBytes);
             } catch (const std::bad_alloc&) {
                 log(RipOutOfMemoryLine());
                 break;
             }
-            if (request.karaoke) ApplyKaraoke(rip.data() + rip.size() - kReadBytes, kReadBytes);
             failures = 0;
         } else {
             // The request's sectors are skipped, not read again.

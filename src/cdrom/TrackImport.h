@@ -21,17 +21,19 @@ struct TrackImportRequest {
     const CdDriveTable* drives = nullptr;
     int selectedDrive = -1;        // the drive list's selected index (-1: none)
     std::int32_t trackNumber = 1;  // position in the TOC, 1 = first entry
-    bool karaoke = false;
     // The largest clip the run may build: the clip's 32-bit size field
     // (tests make it smaller). The read loop stops before passing it.
     std::int64_t maxClipBytes = kMaxClipBytes;
 };
 
-// Both members must be set.
+// `log` and `changeSec` must be set.
 struct TrackImportHooks {
     CdLog log;
     // Shows a sector position (the dialog sets its label to ChangeSecText).
     std::function<void(std::int64_t position)> changeSec;
+    // Karaoke mode: asked after every successful read (the dialog's check
+    // box stays usable during the run). Empty: never.
+    std::function<bool()> karaoke;
 };
 
 enum class TrackImportEnd {
@@ -54,8 +56,8 @@ inline constexpr int kMaxFailedReadsInRow = 10;
 
 // `table` keeps the last TOC read (the dialog's FTrackStarts/FTrackCount).
 // `task`: Pump() once at the top of every read round (a false return ends
-// the run at once), StopRequested() is the dialog's cancel flag, cleared
-// with ClearStop() at the start.
+// the run at once), StopRequested() is the dialog's cancel flag (or a
+// termination signal), cleared with ClearStop() at the start.
 TrackImportResult RunTrackImport(CdPlatform& platform, const TrackImportRequest& request,
                                  TrackTable& table, LongTask& task, const TrackImportHooks& hooks);
 

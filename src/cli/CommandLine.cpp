@@ -163,6 +163,9 @@ private:
             case WordStatus::BadValue:
                 error_ = "ungültiger Wert in " + Quoted(a);
                 return;
+            case WordStatus::OutOfRange:
+                error_ = Quoted(a) + ": " + OutOfRangeText(a);
+                return;
         }
     }
 

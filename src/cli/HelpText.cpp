@@ -101,8 +101,9 @@ Operationen:
 )") +
            OperationItems() + R"(  T liest sich wie das Feld „Zeitspanne:“: Sekunden mit Komma oder Punkt,
   0,000001 bis 100. L ist die Ziel-Lautheit in LUFS (-60 bis 0, z. B. -14).
-  Die Effekte wirken auf die Auswahl, ohne Auswahl auf die ganze Datei. Nach
-  crop, cut, crossfade und format ist nichts ausgewählt.
+  Ein T oder R außerhalb seiner Grenzen ist ein Aufruffehler. Die Effekte
+  wirken auf die Auswahl, ohne Auswahl auf die ganze Datei. Nach crop, cut,
+  crossfade und format ist nichts ausgewählt.
 
 Ausgabe:
   -o, --output DATEI  schreibt das Ergebnis einer Eingabedatei nach DATEI;

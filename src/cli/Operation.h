@@ -28,12 +28,18 @@ enum class WordStatus {
     MissingValue,    // "fade-in" without "=T"
     UnexpectedValue, // "crop=1", "maximize=2"
     BadValue,        // "fade-in=abc", "format=quad,8,8000"
+    OutOfRange,      // "echo=-1", "format=mono,8,-8000": outside the row's limits
 };
 
 // "crop", "cut", "maximize", "fade-in=T", "format=mono,8,8000", ... A time T
-// must be a number as the time field reads it (the row's limits then
-// apply); the format must be "mono|stereo,8|16,RATE".
+// must be a number as the time field reads it, within the row's limits;
+// the format must be "mono|stereo,8|16,RATE" with RATE within the rate
+// field's limits. (The window's fields hold a value at their limits; on a
+// command line a value beyond them is a typo, not a wish.)
 WordStatus ParseOperationWord(std::string_view word, Operation& op);
+
+// For an OutOfRange word: which value lies outside which limits, in German.
+std::string OutOfRangeText(std::string_view word);
 
 // Runs one step on the document exactly as the window's command does: a
 // selection moves the selection; a row runs as the window runs it. Done or

@@ -60,15 +60,17 @@ bool Open(const Job& job, CliTools& tools, ProgressLine& progress, EditorDocumen
 
 void Save(const Job& job, ClipSpan clip, CliTools& tools, ProgressLine& progress,
           FileOutcome& outcome) {
+    // A stop signal during the writing ends it; the old file stays.
+    const SaveStopQuery stop = [&progress] { return progress.StopRequested(); };
     SaveStatus status = SaveStatus::Saved;
     if (job.kind == OutputKind::Wave) {
-        status = SaveClipAsWaveFile(job.output, clip);
+        status = SaveClipAsWaveFile(job.output, clip, stop);
     } else {
         StopAwareEncoder encoder(tools.encoder, [&progress] { return progress.StopRequested(); });
         progress.Begin("zirpel: " + job.output + ": Speichern");
         try {
             status = SaveClipAsMP3File(encoder, job.output, clip, job.mp3Rate, job.bitRate,
-                                       progress);
+                                       progress, stop);
         } catch (const EMP3Encoder& e) {
             progress.End();
             outcome = Fail(kExitFile, job.output, encoder.stopped() ? kMsgStopped : GeneralErrorText(e.what()));
@@ -82,7 +84,8 @@ void Save(const Job& job, ClipSpan clip, CliTools& tools, ProgressLine& progress
     }
     if (status != SaveStatus::Saved) {
         outcome.code = kExitFile;
-        outcome.messages.push_back({job.output, NoticeText(NoticeFor(status))});
+        outcome.messages.push_back(
+            {job.output, status == SaveStatus::Stopped ? kMsgStopped : NoticeText(NoticeFor(status))});
     }
 }
 

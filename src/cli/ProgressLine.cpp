@@ -1,5 +1,7 @@
 #include "cli/ProgressLine.h"
 
+#include "cli/PrintableText.h"
+
 namespace zirpel::cli {
 
 ProgressLine::ProgressLine(std::ostream& err, bool show, std::function<bool()> stopRequested)
@@ -9,7 +11,7 @@ ProgressLine::~ProgressLine() { End(); }
 
 void ProgressLine::Begin(std::string label) {
     End();
-    label_ = std::move(label);
+    label_ = PrintableText(label);
 }
 
 void ProgressLine::End() {

@@ -7,6 +7,7 @@
 #include "cli/CommandLine.h"
 #include "cli/HelpText.h"
 #include "cli/OutputPlan.h"
+#include "cli/PrintableText.h"
 #include "cli/ProcessFile.h"
 #include "codec/ACMConvertor.h"
 #include "codec/Mp3Import.h"
@@ -15,7 +16,7 @@ namespace zirpel::cli {
 namespace {
 
 int UsageError(std::ostream& err, const std::string& what) {
-    err << "zirpel: " << what << '\n' << UsageLine();
+    err << "zirpel: " << PrintableText(what) << '\n' << UsageLine();
     return kExitUsage;
 }
 
@@ -46,7 +47,7 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
         std::error_code ec;
         std::filesystem::create_directories(request.outDir, ec);
         if (ec || !std::filesystem::is_directory(request.outDir, ec)) {
-            env.err << "zirpel: " << request.outDir << ": Konnte Ordner nicht anlegen\n";
+            env.err << "zirpel: " << PrintableText(request.outDir) << ": Konnte Ordner nicht anlegen\n";
             return kExitFile;
         }
     }
@@ -73,10 +74,12 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
         progress.End();
         for (const std::string& line : outcome.reports) env.out << line << '\n';
         for (const FileMessage& m : outcome.messages)
-            env.err << "zirpel: " << m.file << ": " << m.text << '\n';
+            env.err << "zirpel: " << PrintableText(m.file) << ": " << PrintableText(m.text) << '\n';
         status = std::max<int>(status, outcome.code);
-        // After a termination signal the remaining files are left alone.
-        if (progress.StopRequested()) return std::max<int>(status, kExitFile);
+        // After a termination signal the remaining files are left alone. A
+        // file finished before the signal counts as done (the next one then
+        // reports the stop); the file it interrupted said so itself.
+        if (progress.StopRequested() && outcome.code != kExitDone) break;
     }
     return status;
 }

@@ -18,6 +18,7 @@ void InstallStopSignalHandlers() {
     sa.sa_flags = SA_RESTART;
     ::sigaction(SIGINT, &sa, nullptr);
     ::sigaction(SIGTERM, &sa, nullptr);
+    ::signal(SIGXFSZ, SIG_IGN);
 }
 
 bool StopSignalReceived() { return gStopSignal != 0; }

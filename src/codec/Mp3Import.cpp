@@ -17,12 +17,13 @@ using namespace acm;
 namespace {
 
 constexpr std::uint32_t kWaveHeaderSize = 44;
-// The largest file whose RIFF size field still holds its length − 8.
-constexpr std::uint64_t kMaxWaveFileLength = 0xFFFFFFFFull;
 
 const char kCannotOpen[] = "Konnte Datei nicht öffnen!";
 const char kCannotCreate[] = "Konnte Ausgabedatei nicht erstellen!";
 const char kCannotWrite[] = "Konnte Ausgabedatei nicht schreiben!";
+const char kTooLong[] =
+    "Die MP3-Datei ist zu lang: mehr als 2 GiB Samples (bei 44100 Hz Stereo etwa 3 Stunden 22 Minuten) "
+    "passen nicht in einen Clip.";
 
 }  // namespace
 
@@ -160,6 +161,7 @@ Notice NoticeFor(Mp3ConvertResult result) {
         case Mp3ConvertResult::SourceNotOpened: return {kCannotOpen, NoticeStyle::ErrorIcon};
         case Mp3ConvertResult::DestinationNotCreated: return {kCannotCreate, NoticeStyle::ErrorIcon};
         case Mp3ConvertResult::CannotWrite: return {kCannotWrite, NoticeStyle::ErrorIcon};
+        case Mp3ConvertResult::TooLong: return {kTooLong, NoticeStyle::ErrorIcon};
         case Mp3ConvertResult::Converted:
         case Mp3ConvertResult::Stopped:
         case Mp3ConvertResult::NoFrameHeader: break;
@@ -168,7 +170,7 @@ Notice NoticeFor(Mp3ConvertResult result) {
 }
 
 Mp3ConvertResult ConvertMP3WAV(const std::string& mp3Name, TempWaveFile& wav, Mp3Codec& codec,
-                               LongTask& task) {
+                               LongTask& task, std::int64_t clipLimit) {
     task.ClearStop();
     task.Progress(0);
 
@@ -225,10 +227,10 @@ Mp3ConvertResult ConvertMP3WAV(const std::string& mp3Name, TempWaveFile& wav, Mp
         std::int64_t remaining = length - static_cast<std::int64_t>(start.dataStart);
         std::uint64_t written = kWaveHeaderSize;
         bool first = true;
-        bool full = false;
+        bool tooLong = false;
         bool windowGone = false;
         ACMSTREAMHEADER& header = conv.FStreamHeader;
-        while (remaining > 0 && !task.StopRequested() && !full && !writeFailed) {
+        while (remaining > 0 && !task.StopRequested() && !writeFailed) {
             std::uint32_t n = conv.InputBufferSize();
             bool last = false;
             if (remaining < n) {
@@ -260,11 +262,11 @@ Mp3ConvertResult ConvertMP3WAV(const std::string& mp3Name, TempWaveFile& wav, Mp
                 source->seek(source->tell() - back);
                 remaining += back;
             }
-            std::uint64_t produced = header.cbDstLengthUsed;
-            if (written + produced > kMaxWaveFileLength) {
-                // The size fields could no longer describe the file: end here.
-                produced = kMaxWaveFileLength - written;
-                full = true;
+            const std::uint64_t produced = header.cbDstLengthUsed;
+            if (written - kWaveHeaderSize + produced > static_cast<std::uint64_t>(clipLimit)) {
+                // No clip could hold the song: decoding the rest would only fill the disk.
+                tooLong = true;
+                break;
             }
             if (!output.Append(conv.FOutputBuffer.get(), produced)) {
                 writeFailed = true;
@@ -277,13 +279,17 @@ Mp3ConvertResult ConvertMP3WAV(const std::string& mp3Name, TempWaveFile& wav, Mp
                 break;
             }
         }
-        if (task.StopRequested() || full || windowGone) result = Mp3ConvertResult::Stopped;
+        if (task.StopRequested() || windowGone) result = Mp3ConvertResult::Stopped;
 
         task.Progress(0);
         TACMConvertor::CheckResult("acmStreamReset", acmStreamReset(conv.FStreamHandle, 0));
         conv.SetActive(false);
         activatedHere = false;
         source.reset();
+        if (tooLong) {
+            wav.Discard();
+            return Mp3ConvertResult::TooLong;
+        }
 
         if (!writeFailed) writeFailed = !output.Flush();
         if (!writeFailed) {

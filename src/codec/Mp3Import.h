@@ -13,6 +13,7 @@
 #include "codec/FormatBlock.h"
 #include "codec/Mp3DataStart.h"
 #include "codec/TempWaveFile.h"
+#include "clip/Clip.h"
 #include "clip/LongTask.h"
 #include "clip/Notice.h"
 
@@ -55,6 +56,7 @@ enum class Mp3ConvertResult {
     DestinationNotCreated,  // the temporary WAV file could not be created
     CannotWrite,            // writing the temporary WAV file failed (a full disk); it is deleted
     NoFrameHeader,          // no MPEG frame header anywhere: the WAV file stays empty
+    TooLong,                // the samples passed what one clip can hold; the file is deleted
 };
 
 // The conversion's own message for a result (empty for the others): a box
@@ -72,7 +74,9 @@ Notice NoticeFor(Mp3ConvertResult result);
 // (a RIFF wrapper cut short) escape to the caller; before they do, the
 // source is closed, `wav` is discarded and a convertor activated here is
 // made inactive again. Neither file is held in memory as a whole.
+// The conversion ends with TooLong as soon as the samples pass `clipLimit`
+// bytes, instead of decoding a rest no clip could hold.
 Mp3ConvertResult ConvertMP3WAV(const std::string& mp3Name, TempWaveFile& wav, Mp3Codec& codec,
-                               LongTask& task);
+                               LongTask& task, std::int64_t clipLimit = kMaxClipBytes);
 
 }  // namespace zirpel

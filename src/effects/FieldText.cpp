@@ -39,7 +39,7 @@ std::int32_t ClampRate(std::int64_t rate) {
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(rate, kMinRate, kMaxRate));
 }
 
-std::optional<std::int32_t> ParseRateText(std::string_view text) {
+std::optional<std::int64_t> ParseWholeText(std::string_view text) {
     const std::string_view t = TrimBlanks(text);
     std::size_t i = 0;
     bool negative = false;
@@ -54,7 +54,13 @@ std::optional<std::int32_t> ParseRateText(std::string_view text) {
         if (!IsDigit(t[i])) return std::nullopt;
         value = std::min<std::int64_t>(value * 10 + (t[i] - '0'), std::int64_t{kMaxRate} + 1);
     }
-    return ClampRate(negative ? -value : value);
+    return negative ? -value : value;
+}
+
+std::optional<std::int32_t> ParseRateText(std::string_view text) {
+    const std::optional<std::int64_t> value = ParseWholeText(text);
+    if (!value) return std::nullopt;
+    return ClampRate(*value);
 }
 
 std::int32_t ReadRateText(std::string_view text) { return ParseRateText(text).value_or(kMinRate); }

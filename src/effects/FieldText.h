@@ -38,9 +38,12 @@ Extended ClampTime(Extended seconds);
 // away from zero. The shown value reads back through ReadTimeText.
 std::string FormatTimeText(Extended seconds);
 
-// The rate field's whole number: surrounding blanks, an optional sign and
-// digits. nullopt when the text is not such a number; otherwise the value
-// held within kMinRate..kMaxRate.
+// A whole number as the rate field takes it: surrounding blanks, an
+// optional sign and digits, without the field's limits (long digit strings
+// saturate beyond them). nullopt when the text is not such a number.
+std::optional<std::int64_t> ParseWholeText(std::string_view text);
+
+// The rate field's number: ParseWholeText held within kMinRate..kMaxRate.
 std::optional<std::int32_t> ParseRateText(std::string_view text);
 
 // What the rate field reads: ParseRateText, with a non-number as kMinRate.

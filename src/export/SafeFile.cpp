@@ -1,5 +1,6 @@
 #include "export/SafeFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -7,11 +8,17 @@
 #include <random>
 
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace zirpel {
 namespace {
+
+// The largest piece of one write or copy step: a stop request is looked at
+// between pieces.
+constexpr std::size_t kPiece = std::size_t{1} << 20;
 
 // Folder part of a path ("." when there is none) and the last component.
 struct PathParts {
@@ -24,17 +31,21 @@ PathParts SplitPath(const std::string& path) {
     return {path.substr(0, slash == 0 ? 1 : slash), path.substr(slash + 1)};
 }
 
-// A symbolic link is replaced through its destination, so the link survives.
-std::string ResolveTarget(const std::string& target) {
+// The file a save to `target` writes: a symbolic link is replaced through
+// its destination, so the link survives. False for a link that leads
+// nowhere or in a circle: following it would create a file the user never
+// named, and replacing it would turn the link into a plain file.
+bool ResolveTarget(const std::string& target, std::string& resolved) {
     struct stat st {};
-    if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        if (char* real = ::realpath(target.c_str(), nullptr)) {
-            std::string resolved(real);
-            std::free(real);
-            return resolved;
-        }
+    if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+        resolved = target;
+        return true;
     }
-    return target;
+    char* real = ::realpath(target.c_str(), nullptr);
+    if (real == nullptr) return false;
+    resolved = real;
+    std::free(real);
+    return true;
 }
 
 void SyncFolder(const std::string& dir) {
@@ -52,21 +63,70 @@ bool IsSameFile(const std::string& path, int fd) {
            S_ISREG(byName.st_mode) && byName.st_dev == byFd.st_dev && byName.st_ino == byFd.st_ino;
 }
 
+bool IsRefusal(int error) { return error == EACCES || error == EPERM || error == EROFS; }
+
+void Close(int& fd) {
+    if (fd >= 0) ::close(fd);
+    fd = -1;
+}
+
+using CreateFn = std::function<int(const char*, int, int)>;
+
+// Creates "<dir>/.<base>.<random>.tmp" exclusively. Returns the descriptor
+// and its name, or -1 with errno of the last attempt.
+int CreateExclusive(const std::string& dir, const std::string& base, int access, int mode,
+                    const CreateFn& create, std::string& name) {
+    std::random_device seed;
+    std::mt19937 rng(seed());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = (dir == "/" ? std::string() : dir) + "/." + base + "." +
+               std::to_string(rng() % 1000000000u) + ".tmp";
+        const int fd = create(name.c_str(), access | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        if (fd >= 0) return fd;
+        if (errno != EEXIST) break;
+    }
+    name.clear();
+    return -1;
+}
+
+int PlainCreate(const char* p, int f, int m) { return ::open(p, f, static_cast<mode_t>(m)); }
+
+// A file only this process can reach: created like the temporary file, then
+// its name is removed at once (only while it still is the file created).
+int CreateNameless(const std::string& dir, const std::string& base, const CreateFn& create) {
+    std::string name;
+    const int fd = CreateExclusive(dir, base, O_RDWR, 0600, create, name);
+    if (fd >= 0 && IsSameFile(name, fd)) ::unlink(name.c_str());
+    return fd;
+}
+
+std::string DefaultStagingFolder() {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string folder = tmp != nullptr ? tmp : "";
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    return folder.empty() ? "/tmp" : folder;
+}
+
 }  // namespace
+
+SafeFile::SafeFile() : stagingFolder(DefaultStagingFolder()) {}
 
 SafeFile::~SafeFile() { discard(); }
 
 bool SafeFile::open(const std::string& target) {
     discard();
     failed_ = false;
-    inPlace_ = false;
-    if (target.empty()) return false;
-    target_ = ResolveTarget(target);
+    stopped_ = false;
+    written_ = 0;
+    oldMode_ = 0;
+    if (target.empty() || !ResolveTarget(target, target_)) return false;
 
     auto [dir, base] = SplitPath(target_);
     if (base.empty()) return false;
     // Keep the temporary name within the file-name length limit.
     if (base.size() > 64) base.resize(64);
+    dir_ = dir;
+    base_ = base;
 
     // An existing file passes its permissions on; a new one gets what a
     // plain create would give (0666 less the umask, applied by open()).
@@ -75,40 +135,26 @@ bool SafeFile::open(const std::string& target) {
     if (replacing && !S_ISREG(old.st_mode)) return false;
     // A file the user may not write stays as it is, as with a direct write.
     if (replacing && ::access(target_.c_str(), W_OK) != 0) return false;
+    if (replacing) oldMode_ = old.st_mode;
     // Renaming over a file with other hard links would cut it off from them.
-    if (replacing && old.st_nlink > 1) return openInPlace();
+    if (replacing && old.st_nlink > 1) return openInPlace(true);
 
-    const auto create = createFile ? createFile : [](const char* p, int f, int m) {
-        return ::open(p, f, static_cast<mode_t>(m));
-    };
-    std::random_device seed;
-    std::mt19937 rng(seed());
-    int error = 0;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string name = (dir == "/" ? std::string() : dir) + "/." + base + "." +
-                                 std::to_string(rng() % 1000000000u) + ".tmp";
-        const int fd = create(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            fd_ = fd;
-            tempName_ = name;
-            break;
-        }
-        error = errno;
-        if (error != EEXIST) break;
-    }
-    if (fd_ < 0) {
+    const int fd = CreateExclusive(dir_, base_, O_WRONLY, 0666, createFile ? createFile : PlainCreate,
+                                   tempName_);
+    if (fd < 0) {
         // No temporary file can be made beside a file the user may write:
-        // replace its contents directly, as the user asked.
-        if (replacing && (error == EACCES || error == EPERM || error == EROFS)) return openInPlace();
+        // replace its contents instead, as the user asked.
+        if (replacing && IsRefusal(errno)) return openInPlace(false);
         return false;
     }
-
+    fd_ = fd;
     if (replacing) {
-        // Owner first: changing it may clear set-id bits, which the mode restores.
+        // Owner first: changing it may clear set-id bits, which are dropped
+        // anyway (a changed program must not keep running as its owner).
         if (::fchown(fd_, old.st_uid, old.st_gid) != 0) {
             // Not allowed for ordinary users; the file then belongs to them.
         }
-        if (::fchmod(fd_, old.st_mode & 07777) != 0) {
+        if (::fchmod(fd_, old.st_mode & 01777) != 0) {
             discard();
             return false;
         }
@@ -116,24 +162,42 @@ bool SafeFile::open(const std::string& target) {
     return true;
 }
 
-bool SafeFile::openInPlace() {
-    // No O_TRUNC: the old contents are only cut off once the new ones are
-    // written (commit), so a save refused at the first byte changes nothing.
-    const int fd = ::open(target_.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) return false;
+bool SafeFile::openInPlace(bool folderTakesFiles) {
+    // Read access too: the old contents are kept until the new ones are in.
+    targetFd_ = ::open(target_.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
+    if (targetFd_ < 0 || ::fstat(targetFd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+        Close(targetFd_);
         return false;
     }
-    fd_ = fd;
+    fd_ = createStaging(folderTakesFiles);
+    if (fd_ < 0) {
+        Close(targetFd_);
+        return false;
+    }
     inPlace_ = true;
     return true;
+}
+
+int SafeFile::createStaging(bool beside) {
+    if (beside) {
+        const int fd = CreateNameless(dir_, base_, createFile ? createFile : PlainCreate);
+        if (fd >= 0 || !IsRefusal(errno)) {
+            stageBeside_ = true;
+            return fd;
+        }
+    }
+    stageBeside_ = false;
+    return CreateNameless(stagingFolder, "zirpel-" + base_, PlainCreate);
 }
 
 bool SafeFile::write(const void* data, std::size_t size) {
     if (fd_ < 0 || failed_) {
         failed_ = true;
+        return false;
+    }
+    if (stopRequested && stopRequested()) {
+        stopped_ = failed_ = true;
         return false;
     }
     // Small pieces (an MP3 encoder hands over a few hundred bytes at a time)
@@ -153,14 +217,46 @@ bool SafeFile::flushPending() {
 
 bool SafeFile::writeOut(const std::uint8_t* p, std::size_t size) {
     while (size > 0) {
-        const ssize_t n = ::write(fd_, p, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
+        if (stopRequested && stopRequested()) {
+            stopped_ = failed_ = true;
+            return false;
+        }
+        const std::size_t n = std::min(size, kPiece);
+        if (!writeAll(fd_, p, n, written_)) {
             failed_ = true;
             return false;
         }
+        written_ += static_cast<off_t>(n);
+        p += n;
+        size -= n;
+    }
+    return true;
+}
+
+bool SafeFile::writeAll(int fd, const std::uint8_t* p, std::size_t size, off_t offset) {
+    while (size > 0) {
+        const ssize_t n = writeAt ? writeAt(fd, p, size, offset) : ::pwrite(fd, p, size, offset);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
         p += n;
         size -= static_cast<std::size_t>(n);
+        offset += n;
+    }
+    return true;
+}
+
+// Copies `size` bytes from the start of `from` to the start of `to`. Into
+// the target, every piece counts as touched before it is written.
+bool SafeFile::copyBytes(int from, int to, off_t size, bool intoTarget) {
+    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(std::min<off_t>(size, kPiece)));
+    for (off_t pos = 0; pos < size;) {
+        const auto want = static_cast<std::size_t>(std::min<off_t>(size - pos, kPiece));
+        const ssize_t got = ::pread(from, buffer.data(), want, pos);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        if (intoTarget) touched_ = std::max(touched_, pos + got);
+        if (!writeAll(to, buffer.data(), static_cast<std::size_t>(got), pos)) return false;
+        pos += got;
     }
     return true;
 }
@@ -172,12 +268,9 @@ bool SafeFile::commit() {
         return false;
     }
     if (inPlace_) {
-        const off_t end = ::lseek(fd_, 0, SEEK_CUR);
-        const bool ok = end >= 0 && ::ftruncate(fd_, end) == 0 && ::fsync(fd_) == 0;
-        const bool closed = ::close(fd_) == 0;
-        fd_ = -1;
-        inPlace_ = false;
-        return ok && closed;
+        const bool ok = commitInPlace();
+        discard();
+        return ok;
     }
     bool ok = ::fsync(fd_) == 0;
     if (beforeRename) beforeRename(tempName_);
@@ -198,16 +291,76 @@ bool SafeFile::commit() {
     return landed && closed;
 }
 
+bool SafeFile::commitInPlace() {
+    struct stat st {};
+    if (::fstat(targetFd_, &st) != 0) return false;
+    oldSize_ = st.st_size;
+    touched_ = 0;
+    // Nothing of the target has changed up to here, so a failure of these
+    // two steps needs no repair beyond the length a failed reservation may
+    // have grown.
+    if (!keepOldContents()) return false;
+    const int reserved = written_ == 0 ? 0
+                         : reserveSpace ? reserveSpace(targetFd_, written_)
+                                        : ::posix_fallocate(targetFd_, 0, written_);
+    if (reserved != 0) {
+        if (::ftruncate(targetFd_, oldSize_) != 0) {
+            // The length is all a reservation changes; a failure to cut it
+            // back leaves zeros after the old contents.
+        }
+        return false;
+    }
+    // Set-id bits never survive a change of contents.
+    const bool dropIds = (oldMode_ & 06000) != 0;
+    bool ok = copyBytes(fd_, targetFd_, written_, true);
+    if (ok && written_ < oldSize_) {
+        touched_ = oldSize_;
+        ok = ::ftruncate(targetFd_, written_) == 0;
+    }
+    ok = ok && (!dropIds || ::fchmod(targetFd_, oldMode_ & 01777) == 0) && ::fsync(targetFd_) == 0;
+    if (!ok) putBackOldContents();
+    return ok;
+}
+
+bool SafeFile::keepOldContents() {
+    // Beside the target first (where the blocks can be shared), then in the
+    // staging folder when the target's disk has no room for a copy.
+    for (const bool beside : {stageBeside_, false}) {
+        keptFd_ = createStaging(beside);
+        if (keptFd_ < 0) continue;
+        // Sharing the blocks costs no space and cannot fail halfway.
+        keptByClone_ = ::ioctl(keptFd_, FICLONE, targetFd_) == 0;
+        if (keptByClone_ || copyBytes(targetFd_, keptFd_, oldSize_, false)) return true;
+        Close(keptFd_);
+        if (!beside) break;
+    }
+    return false;
+}
+
+void SafeFile::putBackOldContents() {
+    bool back = false;
+    if (keptByClone_) {
+        file_clone_range whole{};
+        whole.src_fd = keptFd_;  // offset 0 and length 0: the whole kept file
+        back = ::ioctl(targetFd_, FICLONERANGE, &whole) == 0;
+    }
+    // Only what may have been overwritten goes back.
+    if (!back) copyBytes(keptFd_, targetFd_, std::min(touched_, oldSize_), false);
+    if (::ftruncate(targetFd_, oldSize_) != 0 || ::fsync(targetFd_) != 0) {
+        // Nothing more can be done; the save is reported as failed.
+    }
+}
+
 void SafeFile::discard() {
     pending_.clear();
     // Remove the temporary name only while it still is the file created
     // here: whatever someone else put under that name is not ours.
     if (!tempName_.empty() && fd_ >= 0 && IsSameFile(tempName_, fd_)) ::unlink(tempName_.c_str());
     tempName_.clear();
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
-    }
+    Close(fd_);
+    Close(targetFd_);
+    Close(keptFd_);
+    keptByClone_ = false;
     inPlace_ = false;
 }
 

@@ -37,6 +37,8 @@ Notice NoticeFor(SaveStatus status) {
         case SaveStatus::CannotCreate: return {kMsgCannotCreate, NoticeStyle::Plain};
         case SaveStatus::EncoderInitFailed: return {kMsgEncoderInit, NoticeStyle::Plain};
         case SaveStatus::CannotWrite: return {kMsgCannotSave, NoticeStyle::ErrorIcon};
+        case SaveStatus::Stopped: return {};  // the caller says what a stop means
+        case SaveStatus::EmptyClip: return {kMsgEmptyClip, NoticeStyle::ErrorIcon};
     }
     return {kMsgCannotSave, NoticeStyle::ErrorIcon};
 }
@@ -130,18 +132,23 @@ std::string CompleteSaveFileName(const std::string& fileName, int filterIndex) {
 
 SaveStatus SaveClipAsMP3File(Mp3Encoder& encoder, const std::string& fileName,
                              const ClipSpan& clip, std::int32_t outputRate, std::int32_t bitRate,
-                             LongTask& task) {
+                             LongTask& task, const SaveStopQuery& stop) {
     SafeFile file;
+    file.stopRequested = stop;
     if (!file.open(fileName)) return SaveStatus::CannotCreate;
     const SaveStatus status = EncodeClipToMP3(encoder, clip, outputRate, bitRate, file, task);
+    if (file.stopped()) return SaveStatus::Stopped;
     if (status != SaveStatus::Saved) return status;  // the file drops its temporary copy
     return file.commit() ? SaveStatus::Saved : SaveStatus::CannotWrite;
 }
 
-SaveStatus SaveClipAsWaveFile(const std::string& fileName, const ClipSpan& clip) {
+SaveStatus SaveClipAsWaveFile(const std::string& fileName, const ClipSpan& clip,
+                              const SaveStopQuery& stop) {
+    if (clip.format.sampleRate > 0 && clip.size == 0) return SaveStatus::EmptyClip;
     SafeFile file;
+    file.stopRequested = stop;
     if (!file.open(fileName)) return SaveStatus::CannotWrite;
-    if (!WriteWaveFile(file, clip)) return SaveStatus::CannotWrite;
+    if (!WriteWaveFile(file, clip)) return file.stopped() ? SaveStatus::Stopped : SaveStatus::CannotWrite;
     return file.commit() ? SaveStatus::Saved : SaveStatus::CannotWrite;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 
@@ -21,6 +22,9 @@ inline constexpr const char* kMsgEncoderInit = "Konnte LAME Encoder nicht initia
 inline constexpr const char* kMsgEncodeFailed = "Fehler beim MP3 Codieren";
 inline constexpr const char* kMsgFlushFailed = "Echec à la sortie";
 inline constexpr const char* kMsgCannotSave = "Konnte Datei nicht speichern";
+// A WAV file without samples would not open again: such a save is refused.
+inline constexpr const char* kMsgEmptyClip =
+    "Der Clip enthält keine Samples; eine leere WAV-Datei ließe sich nicht wieder öffnen. Nichts gespeichert.";
 
 // An encoder failure in the middle of a save. It ends the command and is
 // shown by the general error display; what() is the message.
@@ -35,7 +39,12 @@ enum class SaveStatus {
     CannotCreate,       // the output file could not be created
     EncoderInitFailed,  // beInitStream refused the settings
     CannotWrite,        // writing, flushing or replacing the file failed
+    Stopped,            // the stop query ended the save; the target stays as it was
+    EmptyClip,          // WAV only: a clip with a rate but no samples
 };
+
+// Asked between blocks of a save; true stops it (SaveStatus::Stopped).
+using SaveStopQuery = std::function<bool()>;
 
 // What the save command shows for a status (nothing for Saved).
 Notice NoticeFor(SaveStatus status);
@@ -62,10 +71,11 @@ SaveStatus EncodeClipToMP3(Mp3Encoder& encoder, const ClipSpan& clip, std::int32
 
 // EncodeClipToMP3 into the named file. Nothing replaces the file unless the
 // whole encoding succeeded and was written out: CannotCreate if the file
-// cannot be created, CannotWrite if a write or the final replace fails.
+// cannot be created, CannotWrite if a write or the final replace fails,
+// Stopped when `stop` answered true.
 SaveStatus SaveClipAsMP3File(Mp3Encoder& encoder, const std::string& fileName,
                              const ClipSpan& clip, std::int32_t outputRate, std::int32_t bitRate,
-                             LongTask& task);
+                             LongTask& task, const SaveStopQuery& stop = {});
 
 // The save dialog's filter and the extension each of its entries gives a
 // name typed without one.
@@ -78,8 +88,11 @@ inline constexpr int kSaveFilterWav = 2;
 std::string CompleteSaveFileName(const std::string& fileName, int filterIndex);
 
 // The clip as a WAV file (WriteWaveFile into the safe file's descriptor),
-// replacing the named file only when the whole file was written. Saved or
-// CannotWrite.
-SaveStatus SaveClipAsWaveFile(const std::string& fileName, const ClipSpan& clip);
+// replacing the named file only when the whole file was written. Saved,
+// CannotWrite, Stopped, or EmptyClip for a clip with a rate but no bytes
+// (the reader refuses an empty data chunk; a clip without a rate keeps the
+// writer's own refusal, CannotWrite).
+SaveStatus SaveClipAsWaveFile(const std::string& fileName, const ClipSpan& clip,
+                              const SaveStopQuery& stop = {});
 
 }  // namespace zirpel

@@ -64,7 +64,7 @@ TEST(LinuxCdPlatform, SgIoOnThingsThatAreNoScsiDevicesFailsCleanly) {
         Lines log;
         const auto r = zirpel::RunTrackImport(
             platform, {&table, drive}, toc, task,
-            {[&](const std::string& l) { log.push_back(l); }, [](std::int64_t) {}});
+            {[&](const std::string& l) { log.push_back(l); }, [](std::int64_t) {}, {}});
         EXPECT_FALSE(r.clip);
         EXPECT_EQ(log,
                   (Lines{"Konnte TOC nicht lesen...", "Starte Ripping...", "Ripping beendet..."}));

@@ -45,7 +45,8 @@ struct SimDevice {
     bool tocFails = false;
     // May fail READ CD number n (counted from 0).
     std::function<std::optional<SimFailure>(int n, std::uint32_t lba)> readFailure;
-    int shortBy = 0;  // READ CD delivers this many bytes less
+    int shortBy = 0;    // READ CD delivers this many bytes less,
+    int shortFrom = 0;  // from READ CD number shortFrom on
 };
 
 struct SentCommand {
@@ -170,7 +171,7 @@ private:
         if (lba + count > static_cast<std::uint32_t>(d.starts.back()))
             return Fail(h, {2, 5, 0x21, 0});
         const std::size_t bytes =
-            std::min<std::size_t>(count * kRawSectorBytes, h.dxfer_len) - d.shortBy;
+            std::min<std::size_t>(count * kRawSectorBytes, h.dxfer_len) - (n >= d.shortFrom ? d.shortBy : 0);
         auto* out = static_cast<std::uint8_t*>(h.dxferp);
         for (std::size_t i = 0; i + 4 <= bytes; i += 4)
             PutLE32(out + i, lba + static_cast<std::uint32_t>(i / kRawSectorBytes));

@@ -2,6 +2,7 @@
 // what is logged, and how failures, cancelling and a vanished window end it.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,7 @@ protected:
     zirpel::TrackImportRequest request;
     Lines log;
     std::vector<std::int64_t> positions;
+    std::function<bool()> karaoke;  // the check box, asked after every read
 
     void SetUp() override {
         SimDevice d;  // starts 0, 15000, 30000, 45000, lead-out 60000
@@ -51,7 +53,8 @@ protected:
         log.clear();
         sim.readCdCount = 0;
         zirpel::TrackImportHooks hooks{[&](const std::string& l) { log.push_back(l); },
-                                       [&](std::int64_t p) { positions.push_back(p); }};
+                                       [&](std::int64_t p) { positions.push_back(p); },
+                                       karaoke};
         auto r = zirpel::RunTrackImport(sim, request, table, task, hooks);
         EXPECT_TRUE(sim.openFds.empty()) << "device closed on every path";
         return r;
@@ -202,7 +205,7 @@ TEST_F(ImportTest, CancelKeepsWhatWasReadAndAGoneWindowEndsAtOnce) {
 }
 
 TEST_F(ImportTest, KaraokeAndTheFilledDataArea) {
-    request.karaoke = true;
+    karaoke = [] { return true; };
     Drive().starts = {0, 10};
     Drive().shortBy = 4;  // the last frame is not delivered: the 0xFF filling shows
     const auto r = Run(1);
@@ -212,6 +215,27 @@ TEST_F(ImportTest, KaraokeAndTheFilledDataArea) {
     // Sector 7: left 7, right 0 -> 4 in both; the undelivered frame -1, -1 -> 0.
     EXPECT_EQ(zirpel::GetLE32(b.data() + 7 * 2352), 0x00040004u);
     EXPECT_EQ(zirpel::GetLE32(b.data() + b.size() - 4), 0u);
+}
+
+TEST_F(ImportTest, KaraokeIsAskedPerBlockAndProcessesTheReusedDataArea) {
+    Drive().starts = {0, 30};
+    Drive().shortBy = 4;  // from the second read on, the last frame stays undelivered
+    Drive().shortFrom = 1;
+    int asked = 0;
+    karaoke = [&] { return ++asked >= 2; };  // ticked after the first block
+    const auto r = Run(1);
+    ASSERT_TRUE(r.clip);
+    EXPECT_EQ(asked, 3);
+    const auto frame = [&](std::size_t block, std::size_t at) {
+        return zirpel::GetLE32(r.clip->bytes.data() + block * kReadBytes + at);
+    };
+    const std::size_t last = kReadBytes - 4;
+    EXPECT_EQ(frame(0, 5 * 2352), 5u);            // sector 5 as read: left 5, right 0
+    EXPECT_EQ(frame(1, 5 * 2352), 0x000A000Au);   // sector 15: 2 * 15 / 3 in both
+    // Undelivered, the area still held sector 9 as read (9, 0): processed, 6.
+    EXPECT_EQ(frame(1, last), 0x00060006u);
+    // Now it held that processed frame, whose channels cancel.
+    EXPECT_EQ(frame(2, last), 0u);
 }
 
 TEST_F(ImportTest, StopsBeforePassingTheClipSize) {

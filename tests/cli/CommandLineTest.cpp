@@ -3,6 +3,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/OutputPlan.h"
+#include "cli/PrintableText.h"
 
 namespace zirpel::cli {
 namespace {
@@ -33,11 +34,30 @@ TEST(CommandLine, MalformedWordsAreUsageErrors) {
              {"crop=1"}, {"format=quad,8,8000"}, {"format=mono,8,fast"}, {"--frobnicate"}}) {
         EXPECT_FALSE(ParseCommandLine(args).ok()) << args[0];
     }
-    // Out-of-range values are held by the dialog fields, not refused.
-    for (const char* word : {"fade-in=250", "echo=-1", "format=mono,16,999999"}) {
+    // A value the window's field would hold at its limit is refused here,
+    // naming the value and the limits; the limits themselves are taken.
+    for (const char* word : {"fade-in=250", "echo=-1", "echo=1e-7", "format=mono,16,999999", "format=mono,8,-8000",
+                             "format=mono,8,0"}) {
+        Operation op;
+        EXPECT_EQ(ParseOperationWord(word, op), WordStatus::OutOfRange) << word;
+    }
+    for (const char* word : {"echo=100", "fade-in=0,000001", "format=mono,8,1", "format=stereo,16,200000"}) {
         Operation op;
         EXPECT_EQ(ParseOperationWord(word, op), WordStatus::Operation) << word;
     }
+    EXPECT_EQ(ParseCommandLine({"a.wav", "echo=-1"}).usageError,
+              "„echo=-1“: die Zeit -1 liegt nicht zwischen 0,000001 und 100 Sekunden");
+    EXPECT_EQ(ParseCommandLine({"a.wav", "format=mono,8,-8000"}).usageError,
+              "„format=mono,8,-8000“: die Samplerate -8000 liegt nicht zwischen 1 und 200000 Hz");
+}
+
+TEST(PrintableText, EscapesControlsAndBrokenUtf8AndKeepsUmlauts) {
+    EXPECT_EQ(PrintableText("Lied für Jörg ♪.mp3"), "Lied für Jörg ♪.mp3");
+    EXPECT_EQ(PrintableText("a\nb\rc\td\\e"), "a\\nb\\rc\\td\\\\e");
+    EXPECT_EQ(PrintableText("\x1b[2J\x7f"), "\\x1b[2J\\x7f");
+    EXPECT_EQ(PrintableText("\xc2\x9b" "1m"), "\\xc2\\x9b1m");          // C1 control in UTF-8
+    EXPECT_EQ(PrintableText("\xff\xc3" "x\xe2\x82"), "\\xff\\xc3x\\xe2\\x82");  // broken or cut short
+    EXPECT_EQ(PrintableText("\xc0\xaf\xed\xa0\x80"), "\\xc0\\xaf\\xed\\xa0\\x80");  // overlong, surrogate
 }
 
 TEST(OutputPlan, OutDirNamesFollowTheInputAndTheChosenKind) {

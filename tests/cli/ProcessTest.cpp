@@ -1,6 +1,7 @@
 // The real program `zirpel` as a process: exit statuses, messages, and no
 // progress when stderr is not a terminal.
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,8 +17,9 @@ namespace {
 
 class ProcessTest : public CliTest {
 protected:
-    // stdout and stderr go to files, so neither is a terminal.
-    Result RunProcess(const std::vector<std::string>& args) {
+    // stdout and stderr go to files, so neither is a terminal. A file-size
+    // limit of `limitBytes` applies when it is given (as `ulimit -f` sets it).
+    Result RunProcess(const std::vector<std::string>& args, rlim_t limitBytes = RLIM_INFINITY) {
         const std::string out = file("stdout"), err = file("stderr");
         std::vector<char*> argv{const_cast<char*>(ZIRPEL_CLI_EXE)};
         for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -27,6 +29,8 @@ protected:
             ::dup2(::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
             ::dup2(::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
             ::setenv("TMPDIR", tempFolder().c_str(), 1);
+            const rlimit limit{limitBytes, limitBytes};
+            if (limitBytes != RLIM_INFINITY) ::setrlimit(RLIMIT_FSIZE, &limit);
             ::execv(ZIRPEL_CLI_EXE, argv.data());
             ::_exit(127);
         }
@@ -71,6 +75,31 @@ TEST_F(ProcessTest, ThreeMp3sBecomeRingtonesAndABadOneExitsWithTwo) {
     EXPECT_EQ(p.code, 2);
     EXPECT_EQ(p.err, "zirpel: " + bad + ": Konnte Datei nicht öffnen\n");
     EXPECT_TRUE(TempFolderEmpty());
+}
+
+TEST_F(ProcessTest, AFileSizeLimitFailsTheWriteInsteadOfKillingTheProgram) {
+    // The import's temporary file, and the saved file, would pass the limit.
+    const std::string mp3 = WriteMp3("long.mp3", 44100, 2, 8.0);
+    const std::string wav = WriteWav("short.wav", MakeClip(8000, false, false, 20000));
+    const struct {
+        std::vector<std::string> args;
+        std::string message;
+    } cases[] = {
+        {{mp3, "-o", file("out.mp3")}, "Konnte Ausgabedatei nicht schreiben!"},
+        {{wav, "format=stereo,16,44100", "-o", file("out.wav")}, "Konnte Datei nicht speichern"},
+    };
+    for (const auto& c : cases) {
+        const Result p = RunProcess(c.args, 200000);
+        EXPECT_EQ(p.code, 2) << c.args[0] << " (-1: killed by a signal)";
+        EXPECT_NE(p.err.find(c.message), std::string::npos) << p.err;
+        EXPECT_TRUE(TempFolderEmpty());
+    }
+    // Nothing but the inputs and the temporary folder is left.
+    std::vector<std::string> left;
+    for (const auto& e : std::filesystem::directory_iterator(file("")))
+        left.push_back(e.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"long.mp3", "short.wav", "stderr", "stdout", "tmp"}));
 }
 
 }  // namespace

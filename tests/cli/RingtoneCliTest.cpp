@@ -63,6 +63,7 @@ TEST_F(CliTest, LoudnessOperationIsTheEditorsCommand) {
     MatchLoudness(expected.mutableSpan(), SelectionFromTimes(0.5L, 1, expected.span()), -20);
     EXPECT_EQ(EditorOpen(file("out.wav")).bytes, expected.bytes);
     EXPECT_EQ(Run({in, "loudness=laut", "-o", file("x.wav")}).code, 1);
+    EXPECT_EQ(Run({in, "loudness=-99", "-o", file("x.wav")}).code, 1);
 }
 
 }  // namespace

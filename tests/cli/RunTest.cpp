@@ -74,6 +74,25 @@ TEST_F(CliTest, StopDuringTheMp3SaveKeepsTheOldFile) {
         << "in.wav, out.mp3 and tmp only: no temporary file left";
 }
 
+TEST_F(CliTest, StopDuringTheWavSaveKeepsTheOldFile) {
+    const std::string in = WriteWav("in.wav", MakeClip(44100, true, true, 44100));
+    WriteBytes(file("out.wav"), {7, 7, 7});
+    int asked = 0;
+    // Three questions come before the save, the 4th with its first bytes.
+    const Result r = Run({in, "-o", file("out.wav")}, false, [&] { return ++asked >= 4; });
+    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(r.err, "zirpel: " + file("out.wav") + ": Abgebrochen\n");
+    EXPECT_EQ(Bytes(file("out.wav")), (std::vector<std::uint8_t>{7, 7, 7}));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), {}), 3);
+}
+
+TEST_F(CliTest, NamesInMessagesCannotForgeALine) {
+    const std::string name = file("a\nzirpel: b.wav: fertig\x1b[2K.wav");
+    const Result r = Run({name, "-o", file("out.wav")});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(r.err, "zirpel: " + file("a\\nzirpel: b.wav: fertig\\x1b[2K.wav") + ": Konnte Datei nicht öffnen\n");
+}
+
 TEST_F(CliTest, ProgressOnlyOnATerminalAndNotWhenQuiet) {
     const std::string in = WriteMp3("in.mp3", 44100, 2, 1.0);
     ASSERT_EQ(Run({in, "-o", file("a.mp3")}).err, "");

@@ -3,6 +3,7 @@
 // the Open command's file-name helpers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 
@@ -585,6 +586,20 @@ TEST(Mp3Import, AFullDiskEndsTheImportAndDropsTheTemporaryFile) {
     EXPECT_FALSE(h.out->created());
     EXPECT_FALSE(std::filesystem::exists(h.dir.file("tempwav0.wav")));
     EXPECT_FALSE(h.mp3wav.Active());
+}
+
+TEST(Mp3Import, ASongLongerThanAClipStopsAtTheLimitAndSaysWhy) {
+    Harness h;
+    WriteBytes(h.dir.file("in.mp3"), ToneMp3({44100, 2, 128, 3.0, 1000}));
+    h.out = std::make_unique<TempWaveFile>(h.dir.path());
+    Mp3Codec codec{h.mp3wav, h.formats, h.formatCount};
+    // A limit of half a second stands for the clip's 2 GiB.
+    EXPECT_EQ(ConvertMP3WAV(h.dir.file("in.mp3"), *h.out, codec, h, 44100 * 4 / 2), Mp3ConvertResult::TooLong);
+    EXPECT_LT(*std::max_element(h.progress.begin(), h.progress.end()), 50) << "decoded to the end";
+    EXPECT_FALSE(h.out->created());
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(h.dir.path()), {}), 1) << "only in.mp3";
+    EXPECT_FALSE(h.mp3wav.Active());
+    EXPECT_NE(NoticeFor(Mp3ConvertResult::TooLong).text.find("zu lang"), std::string::npos);
 }
 
 TEST(OpenAudioFile, ReadsWavAndMp3AndLeavesNoTemporaryFile) {

@@ -275,6 +275,134 @@ TEST_F(SafeSaveTest, TemporaryNameSwappedForALinkNeverRedirectsTheSave) {
     fs::remove_all(outsideDir);
 }
 
+// An in-place save (a hard-linked target, or a folder that takes no new
+// file) whose disk fills up at any one write, or whose space cannot be
+// reserved: either it succeeds, or every name shows the old bytes; nothing
+// is left in the target's folder or the staging folder.
+TEST_F(SafeSaveTest, InPlaceSaveKeepsTheOldBytesWhicheverWriteFails) {
+    const std::string staging = Path("staging");
+    fs::create_directory(staging);
+    struct Case {
+        bool hardLink, mp3;
+        std::size_t oldSize;  // smaller and larger than the new file
+    };
+    for (const Case c : {Case{true, false, 20000}, Case{true, true, 3000}, Case{false, false, 3000},
+                         Case{false, true, 20000}}) {
+        std::vector<std::uint8_t> old(c.oldSize);
+        for (std::size_t i = 0; i < old.size(); ++i) old[i] = static_cast<std::uint8_t>(i * 7 + 1);
+        const std::string target = Path("t"), other = Path("u");
+        const auto save = [&](SafeFile& file) {
+            FakeEncoder enc;
+            if (!c.mp3) return WriteWaveFile(file, Clip()) && file.commit();
+            return EncodeClipToMP3(enc, Clip(), 44100, 128, file, quiet) == SaveStatus::Saved && file.commit();
+        };
+        SafeFile reference;
+        ASSERT_TRUE(reference.open(Path("ref")) && save(reference));
+        const auto fresh = Read(Path("ref"));
+        fs::remove(Path("ref"));
+
+        // First a save without failures, to count its writes; then 0: the
+        // reservation fails; n: write n gets half its bytes through and the
+        // next one none.
+        int failures = 0, total = 0;
+        for (int failAt = -1; failAt <= total; ++failAt) {
+            SCOPED_TRACE(testing::Message() << "link " << c.hardLink << " mp3 " << c.mp3 << " at " << failAt);
+            fs::remove(target);
+            fs::remove(other);
+            Write(target, old);
+            if (c.hardLink) fs::create_hard_link(target, other);
+            SafeFile file;
+            file.stagingFolder = staging;
+            if (!c.hardLink) file.createFile = [](const char*, int, int) { return errno = EACCES, -1; };
+            int writes = 0;
+            file.writeAt = [&, failWrite = failAt > 0 ? failAt : -2](int fd, const void* p, std::size_t n,
+                                                                    off_t at) -> ssize_t {
+                if (++writes == failWrite) n = (n + 1) / 2;
+                if (writes == failWrite + 1) return errno = ENOSPC, -1;
+                return ::pwrite(fd, p, n, at);
+            };
+            if (failAt == 0) file.reserveSpace = [](int, off_t) { return ENOSPC; };
+            ASSERT_TRUE(file.open(target));
+            ASSERT_TRUE(file.writesInPlace());
+            const bool saved = save(file);
+            EXPECT_EQ(Read(target), saved ? fresh : old);
+            if (c.hardLink) {
+                EXPECT_EQ(Read(other), saved ? fresh : old);
+            }
+            EXPECT_TRUE(fs::is_empty(staging));
+            EXPECT_EQ(Entries().size(), c.hardLink ? 3u : 2u);
+            if (failAt == -1) {
+                ASSERT_TRUE(saved);
+                total = writes;
+            }
+            failures += saved ? 0 : 1;
+        }
+        // The reservation, the staging file and the copying in (the kept copy
+        // moves to the staging folder when it cannot be written beside).
+        EXPECT_GE(failures, 3);
+    }
+}
+
+TEST_F(SafeSaveTest, LinksThatLeadNowhereAreRefusedAndStayLinks) {
+    fs::create_symlink(Path("missing.wav"), Path("dangling.wav"));
+    fs::create_symlink(Path("loop2.wav"), Path("loop1.wav"));
+    fs::create_symlink(Path("loop1.wav"), Path("loop2.wav"));
+    for (const char* name : {"dangling.wav", "loop1.wav"}) {
+        SCOPED_TRACE(name);
+        FakeEncoder enc;
+        EXPECT_EQ(SaveClipAsWaveFile(Path(name), Clip()), SaveStatus::CannotWrite);
+        EXPECT_EQ(SaveClipAsMP3File(enc, Path(name), Clip(), 44100, 128, quiet), SaveStatus::CannotCreate);
+        EXPECT_TRUE(fs::is_symlink(Path(name)));
+    }
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"dangling.wav", "loop1.wav", "loop2.wav"}));
+}
+
+TEST_F(SafeSaveTest, AReplacedFileLosesSetIdBitsOnEveryPath) {
+    for (const bool hardLink : {false, true}) {
+        const std::string target = Path(hardLink ? "linked.wav" : "single.wav");
+        Write(target, old_);
+        ASSERT_EQ(::chmod(target.c_str(), 06754), 0);
+        if (hardLink) fs::create_hard_link(target, Path("other.wav"));
+        ASSERT_EQ(SaveClipAsWaveFile(target, Clip()), SaveStatus::Saved);
+        EXPECT_EQ(Mode(target), 0754u) << target;
+    }
+}
+
+TEST_F(SafeSaveTest, AStopDuringTheWritingKeepsTheOldFile) {
+    FakeEncoder enc;
+    for (const bool hardLink : {false, true}) {
+        SCOPED_TRACE(hardLink ? "in place" : "renamed");
+        const std::string wav = Path("s.wav"), mp3 = Path("s.mp3");
+        Write(wav, old_);
+        Write(mp3, old_);
+        if (hardLink) {
+            fs::create_hard_link(wav, Path("l.wav"));
+            fs::create_hard_link(mp3, Path("l.mp3"));
+        }
+        int asked = 0;
+        const auto secondQuestion = [&] { return ++asked > 1; };  // the first comes with the header
+        EXPECT_EQ(SaveClipAsWaveFile(wav, Clip(), secondQuestion), SaveStatus::Stopped);
+        asked = 0;
+        EXPECT_EQ(SaveClipAsMP3File(enc, mp3, Clip(), 44100, 128, quiet, secondQuestion), SaveStatus::Stopped);
+        EXPECT_EQ(Read(wav), old_);
+        EXPECT_EQ(Read(mp3), old_);
+        EXPECT_EQ(Entries().size(), hardLink ? 4u : 2u);
+        for (const char* name : {"s.wav", "s.mp3", "l.wav", "l.mp3"}) fs::remove(Path(name));
+    }
+}
+
+TEST_F(SafeSaveTest, AnEmptyClipIsRefusedAsWaveButNotAsMp3) {
+    // The reader refuses an empty data chunk, so such a WAV file would never open again.
+    const std::string target = Path("empty.wav");
+    Write(target, old_);
+    const ClipSpan empty{nullptr, 0, {200000, true, true}};
+    EXPECT_EQ(SaveClipAsWaveFile(target, empty), SaveStatus::EmptyClip);
+    EXPECT_EQ(Read(target), old_);
+    EXPECT_EQ(NoticeFor(SaveStatus::EmptyClip).style, NoticeStyle::ErrorIcon);
+    FakeEncoder enc;
+    EXPECT_EQ(SaveClipAsMP3File(enc, Path("empty.mp3"), empty, 44100, 128, quiet), SaveStatus::Saved);
+}
+
 TEST(CompleteSaveFileName, AddsTheFiltersExtensionOnlyWhenTheNameHasNone) {
     EXPECT_EQ(CompleteSaveFileName("/a/song", 1), "/a/song.mp3");
     EXPECT_EQ(CompleteSaveFileName("/a/song", 2), "/a/song.wav");

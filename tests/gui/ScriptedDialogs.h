@@ -4,6 +4,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,6 +28,7 @@ public:
     std::deque<std::optional<zirpel::FileChoice>> saveAnswers;
     std::vector<zirpel::FileDialogRequest> openRequests;
     std::vector<zirpel::FileDialogRequest> saveRequests;
+    std::function<void()> whileSaveDialogShows;  // called before the save dialog answers
 
     zirpel::MsgResult messageBox(const std::string& text, const std::string& caption,
                                  zirpel::MsgButtons buttons, zirpel::MsgIcon icon) override {
@@ -45,6 +47,7 @@ public:
     }
     std::optional<zirpel::FileChoice> saveFile(const zirpel::FileDialogRequest& req) override {
         saveRequests.push_back(req);
+        if (whileSaveDialogShows) whileSaveDialogShows();
         if (saveAnswers.empty()) return std::nullopt;
         auto r = saveAnswers.front();
         saveAnswers.pop_front();

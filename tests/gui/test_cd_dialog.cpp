@@ -3,6 +3,7 @@
 // empty drive list only logs. The dialog is opened without blocking.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -16,6 +17,7 @@
 #include "cdrom/SimulatedCd.h"
 #include "cdrom/ui/MusikCDFUnit.h"
 #include "clip/Clip.h"
+#include "clip/LittleEndian.h"
 
 using zirpel::testing::SimDevice;
 using zirpel::testing::SimulatedCdPlatform;
@@ -87,6 +89,24 @@ TEST_F(CdDialogTest, AbbrechenDuringTheRunKeepsWhatWasRead) {
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(form->TakeRippedClip()->bytes.size(), 4u * 23520u);
     EXPECT_EQ(Log().last(), QStringLiteral("Ripping beendet..."));
+}
+
+TEST_F(CdDialogTest, KaraokeTickedDuringTheRunAppliesToTheFollowingBlocks) {
+    Connect();
+    sim->devices[0].readFailure =
+        [this](int n, std::uint32_t) -> std::optional<zirpel::testing::SimFailure> {
+        if (n == 1) QTimer::singleShot(0, [this] { form->KaraokeCheck->click(); });
+        return std::nullopt;
+    };
+    form->STrackEd->setValue(2);  // sectors 20..59: four blocks
+    form->BitBtnXP1->click();
+    const auto clip = form->TakeRippedClip();
+    ASSERT_TRUE(clip);
+    // A frame of sector s holds left s, right 0; karaoke makes it 2s/3 in both.
+    const auto first = [&](int block) { return zirpel::GetLE32(clip->bytes.data() + block * 23520); };
+    EXPECT_EQ(first(1), 30u);  // read before the click arrived
+    EXPECT_EQ(first(2), 0x001A001Au);
+    EXPECT_EQ(first(3), 0x00210021u);
 }
 
 TEST_F(CdDialogTest, EmptyDriveListOnlyLogsAndAbbrechenCloses) {

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
+#include <QTimer>
 
 #include <fstream>
 #include <iterator>
@@ -82,6 +83,26 @@ TEST_F(CdWindowTest, RippedTrackBecomesTheClipAndSavesAsWave) {
     EXPECT_EQ(sim->opens, opensBefore + 1);  // the run's own open only
     EXPECT_GT(Log().count(QLatin1Char('\n')), logLines);
     EXPECT_TRUE(dialogs.messages.empty());  // the CD import never shows a box
+}
+
+TEST_F(CdWindowTest, TerminationSignalDuringARipStopsItAndKeepsTheOldClip) {
+    form->Document().Replace({std::vector<std::uint8_t>(400, 1), {8000, false, false}}, "Öffnen");
+    track = 3;  // 444 requests
+    sim->devices[0].readFailure =
+        [this](int n, std::uint32_t) -> std::optional<zirpel::testing::SimFailure> {
+        // What the SIGTERM handler runs, arriving while the run lets events through.
+        if (n == 1) QTimer::singleShot(0, form.get(), [this] { form->Terminate(); });
+        return std::nullopt;
+    };
+    QTest::mouseClick(form->MusikCDBtn, Qt::LeftButton);
+    EXPECT_EQ(sim->readCdCount, 3);  // the round that saw the signal still read
+    EXPECT_EQ(form->Document().SampleSize(), 400);
+    EXPECT_TRUE(sim->openFds.empty());
+    EXPECT_TRUE(form->close());
+    EXPECT_TRUE(dialogs.messages.empty());  // not even the question before quitting
+    // Terminate ended every event loop; let this program's next ones run.
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
 }
 
 TEST_F(CdWindowTest, NoDriveFoundLogsAndKeepsTheClip) {

@@ -1,6 +1,7 @@
 // How the editor starts and ends as a desktop program: the command line,
-// a file dropped on the window, and a termination signal in the middle of
-// an MP3 import (the real program, run as a separate process).
+// a file dropped on the window, and a termination signal or a file-size
+// limit in the middle of an MP3 import (the real program, run as a separate
+// process).
 #include <QDir>
 #include <QDropEvent>
 #include <QMimeData>
@@ -8,7 +9,10 @@
 #include <QTest>
 #include <QUrl>
 
+#include <sys/resource.h>
+
 #include <csignal>
+#include <functional>
 
 #include "GuiFixture.h"
 #include "app/EditorArguments.h"
@@ -78,28 +82,58 @@ TEST(EditorProcessTest, HelpAndVersionAnswerWithoutAWindow) {
     EXPECT_EQ(p.exitCode(), 1);
 }
 
+// The real editor started on a long MP3 (`seconds`, in 4-second pieces) with
+// a temporary folder of its own, `prepare` run in the child before it starts.
+struct EditorOnALongMp3 {
+    zirpel::test::ScratchDir dir;
+    std::string tmp = dir.file("tmp");
+    QString temp = QString::fromStdString(tmp + "/tempwav0.wav");
+    QProcess p;
+
+    EditorOnALongMp3(int seconds, std::function<void()> prepare = {}) {
+        QDir().mkpath(QString::fromStdString(tmp));
+        const auto piece = zirpel::test::ToneMp3({44100, 2, 128, 4.0, 440});
+        std::vector<std::uint8_t> mp3;
+        for (int i = 0; i < seconds / 4; ++i) mp3.insert(mp3.end(), piece.begin(), piece.end());
+        zirpel::test::WriteBytes(dir.file("long.mp3"), mp3);
+        p.setProcessEnvironment(OffscreenEnvironment(QString::fromStdString(tmp)));
+        if (prepare) p.setChildProcessModifier(prepare);
+        p.start(QStringLiteral(ZIRPEL_EDITOR_PATH), {QString::fromStdString(dir.file("long.mp3"))});
+    }
+    bool Ended() const { return p.state() == QProcess::NotRunning; }
+    // SIGTERM: the program must end normally with status 0.
+    void Terminate() {
+        ::kill(static_cast<pid_t>(p.processId()), SIGTERM);
+        ASSERT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p.exitCode(), 0);
+    }
+};
+
 TEST(EditorProcessTest, TerminationDuringAnImportLeavesNoTemporaryFile) {
     // A long MP3 named on the command line is being imported when SIGTERM
     // arrives: the import ends, its temporary file is deleted, and the
     // program ends without asking.
-    zirpel::test::ScratchDir dir;
-    const std::string tmp = dir.file("tmp");
-    QDir().mkpath(QString::fromStdString(tmp));
-    const auto second = zirpel::test::ToneMp3({44100, 2, 128, 4.0, 440});
-    std::vector<std::uint8_t> mp3;
-    for (int i = 0; i < 150; ++i) mp3.insert(mp3.end(), second.begin(), second.end());  // 10 minutes
-    zirpel::test::WriteBytes(dir.file("long.mp3"), mp3);
-
-    QProcess p;
-    p.setProcessEnvironment(OffscreenEnvironment(QString::fromStdString(tmp)));
-    p.start(QStringLiteral(ZIRPEL_EDITOR_PATH), {QString::fromStdString(dir.file("long.mp3"))});
-    ASSERT_TRUE(p.waitForStarted(30000));
-    const QString temp = QString::fromStdString(tmp + "/tempwav0.wav");
-    const bool importing = QTest::qWaitFor([&] { return QFileInfo(temp).size() > 0; }, 60000);
+    EditorOnALongMp3 run(600);
+    ASSERT_TRUE(run.p.waitForStarted(30000));
+    const bool importing = QTest::qWaitFor([&] { return QFileInfo(run.temp).size() > 0; }, 60000);
     ASSERT_TRUE(importing) << "the import never started";
-    ::kill(static_cast<pid_t>(p.processId()), SIGTERM);
-    ASSERT_TRUE(p.waitForFinished(60000));
-    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(p.exitCode(), 0);
-    EXPECT_TRUE(QDir(QString::fromStdString(tmp)).entryList({QStringLiteral("tempwav*")}, QDir::AllEntries).isEmpty());
+    run.Terminate();
+    EXPECT_TRUE(QDir(QString::fromStdString(run.tmp)).entryList({QStringLiteral("tempwav*")}, QDir::AllEntries).isEmpty());
+}
+
+TEST(EditorProcessTest, AFileSizeLimitEndsTheImportNotTheProgram) {
+    // `ulimit -f`: the temporary file reaches the limit, the write fails, the
+    // file is deleted and the message waits for OK; a SIGTERM then ends it.
+    EditorOnALongMp3 run(120, [] {
+        const rlimit limit{4 << 20, 4 << 20};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    ASSERT_TRUE(run.p.waitForStarted(30000));
+    // (Should a poll miss the file's short life, the second wait ends at once.)
+    (void)QTest::qWaitFor([&] { return QFileInfo::exists(run.temp) || run.Ended(); }, 30000);
+    (void)QTest::qWaitFor([&] { return !QFileInfo::exists(run.temp) || run.Ended(); }, 60000);
+    ASSERT_FALSE(run.Ended()) << "killed, exit status " << run.p.exitCode();
+    EXPECT_FALSE(QFileInfo::exists(run.temp));
+    run.Terminate();
 }

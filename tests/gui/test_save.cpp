@@ -11,11 +11,13 @@
 #include <QTest>
 
 #include <cmath>
+#include <csignal>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 
 #include "GuiFixture.h"
+#include "app/TerminationSignals.h"
 #include "export/FakeEncoder.h"
 #include "export/Mp3Check.h"
 #include "wave/WaveFile.h"
@@ -31,6 +33,7 @@ public:
     TMainForm* form = nullptr;
     std::vector<std::string> listsAtInit;
     std::vector<std::int32_t> progressAtChunk;
+    std::function<void()> duringSecondChunk;
 
     zirpel::BE_ERR beInitStream(const zirpel::BE_CONFIG* config, std::uint32_t* samples,
                                 std::uint32_t* size, zirpel::HBE_STREAM* stream) override {
@@ -42,6 +45,7 @@ public:
                                  const std::int16_t* samples, std::uint8_t* out,
                                  std::uint32_t* written) override {
         progressAtChunk.push_back(form->FProgress);
+        if (progressAtChunk.size() == 2 && duringSecondChunk) duringSecondChunk();
         return FakeEncoder::beEncodeChunk(stream, count, samples, out, written);
     }
 
@@ -194,6 +198,27 @@ TEST_F(SaveTest, FailuresShowTheirMessagesAndKeepTheOldFile) {
     EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("alt.mp3")});
     EXPECT_EQ(form->Document().SampleData(), clip);
+}
+
+TEST_F(SaveTest, ATerminationSignalStopsTheSaveAndKeepsTheOldFile) {
+    // During the MP3 encoding, and (for the WAV save) while the dialog shows:
+    // the old file stays, nothing is shown, and the window's handler runs
+    // once the events do.
+    int handled = 0;
+    TerminationSignals termination([&] { ++handled; });
+    const std::vector<std::uint8_t> old{'a', 'l', 't'};
+    WriteAll(TempPath("alt.mp3"), old);
+    WriteAll(TempPath("alt.wav"), old);
+    encoder.duringSecondChunk = [] { std::raise(SIGTERM); };
+    Save(TempPath("alt.mp3"), 1);
+    EXPECT_EQ(encoder.chunks.size(), 2u);
+    dialogs.whileSaveDialogShows = [] { std::raise(SIGTERM); };
+    Save(TempPath("alt.wav"), 2);
+    EXPECT_EQ(ReadAll(TempPath("alt.mp3")), old);
+    EXPECT_EQ(ReadAll(TempPath("alt.wav")), old);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return handled > 0; }, 5000));
 }
 
 TEST_F(SaveTest, SmallExportForcesTheSmallestSettingsAndRestoresTheLists) {

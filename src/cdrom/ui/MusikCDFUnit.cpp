@@ -20,7 +20,8 @@
 namespace {
 
 // The run's view of the dialog: events are let through once per round, the
-// cancel flag is the dialog's, and a destroyed dialog ends the run.
+// cancel flag is the dialog's (a termination signal stops the run too), and
+// a destroyed dialog ends the run.
 class CdDialogTask final : public zirpel::LongTask {
 public:
     explicit CdDialogTask(TMusikCDForm* form) : form_(form) {}
@@ -31,7 +32,9 @@ public:
     void ClearStop() override {
         if (form_) form_->FCancelRequested = false;
     }
-    bool StopRequested() const override { return form_ && form_->FCancelRequested; }
+    bool StopRequested() const override {
+        return form_ && (form_->FCancelRequested || form_->FTerminating);
+    }
 
 private:
     QPointer<TMusikCDForm> form_;
@@ -120,6 +123,8 @@ void TMusikCDForm::BitBtnXP2Click() {
 
 void TMusikCDForm::reject() { BitBtnXP2Click(); }
 
+void TMusikCDForm::Terminate() { FTerminating = true; }
+
 bool TMusikCDForm::SaveTrackClick() {
     // Held here: the run may close its device after the dialog is gone.
     const std::shared_ptr<zirpel::CdPlatform> platform = FPlatform;
@@ -128,9 +133,10 @@ bool TMusikCDForm::SaveTrackClick() {
     request.drives = &FDrives;
     request.selectedDrive = DriveBox->count() > 0 ? DriveBox->currentIndex() : -1;
     request.trackNumber = STrackEd->value();
-    request.karaoke = KaraokeCheck->isChecked();
     zirpel::TrackImportHooks hooks{[this](const std::string& line) { AppendLog(line); },
-                                   [this](std::int64_t position) { ChangeSec(position); }};
+                                   [this](std::int64_t position) { ChangeSec(position); },
+                                   // Read anew for every block, as the box may change.
+                                   [this] { return KaraokeCheck->isChecked(); }};
     CdDialogTask task(this);
 
     FRunning = true;
@@ -138,7 +144,7 @@ bool TMusikCDForm::SaveTrackClick() {
         zirpel::RunTrackImport(*platform, request, FTrackTable, task, hooks);
     if (result.end == zirpel::TrackImportEnd::OwnerGone) return false;
     FRunning = false;
-    if (result.clip) FRippedClip = std::make_unique<zirpel::Clip>(std::move(*result.clip));
+    if (result.clip && !FTerminating) FRippedClip = std::make_unique<zirpel::Clip>(std::move(*result.clip));
     return true;
 }
 

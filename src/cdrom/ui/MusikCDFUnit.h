@@ -51,6 +51,9 @@ public:
     void BitBtnXP1Click();
     // "Abbrechen": asks a running import to stop; closes when none runs.
     void BitBtnXP2Click();
+    // The program is ending on a termination signal: a running import stops
+    // at its next round and hands over nothing, so the clip stays as it was.
+    void Terminate();
     // The import run. Returns false when the dialog was destroyed during it.
     bool SaveTrackClick();
     // Shows a sector position in Label1.
@@ -70,6 +73,7 @@ public:
     QPushButton* BitBtnXP2 = nullptr;
 
     bool FCancelRequested = false;
+    bool FTerminating = false;
     // FTrackStarts and FTrackCount of the last TOC read.
     zirpel::TrackTable FTrackTable;
 
