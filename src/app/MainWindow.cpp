@@ -30,13 +30,10 @@
 
 #include "app/AboutBox.h"
 #include "app/AppIcon.h"
-<<<<<<< HEAD
 #include "app/Readout.h"
+#include "cdrom/ui/MusikCDFUnit.h"
 #include "effects/ui/LoudnessDialog.h"
 #include "view/ui/SelectionDialog.h"
-=======
-#include "cdrom/ui/MusikCDFUnit.h"
->>>>>>> main
 #include "export/Mp3Lists.h"
 #include "view/ui/PaintBox.h"
 #include "view/ui/ProgressPanel.h"
