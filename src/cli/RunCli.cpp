@@ -72,7 +72,7 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
     for (const Job& job : plan.jobs) {
         const FileOutcome outcome = ProcessFile(job, request.operations, tools, progress, reports);
         progress.End();
-        for (const std::string& line : outcome.reports) env.out << line << '\n';
+        for (const std::string& line : outcome.reports) env.out << PrintableText(line) << '\n';
         for (const FileMessage& m : outcome.messages)
             env.err << "zirpel: " << PrintableText(m.file) << ": " << PrintableText(m.text) << '\n';
         status = std::max<int>(status, outcome.code);
