@@ -185,6 +185,15 @@ public:
     // Opens `fileName` as "Öffnen..." does after its dialog (messages included).
     void OpenFile(const std::string& fileName);
 
+    // A line for the user that needs no answer (what Open converted, a bit
+    // rate a save had to change), shown over the waveform's lower left
+    // corner until the next Open or Save; empty text hides it.
+    void ShowNote(const std::string& text);
+    QLabel* FNote = nullptr;
+    // Triangular dither where Open rounds samples to 16 bit. Off: the window
+    // has no place for the switch yet (the command line has --dither).
+    bool FDitherOnOpen = false;
+
     // Runs one command; an exception escaping it ends the command and is
     // shown by the general error display. Returns false if it failed.
     bool RunCommand(const std::function<void()>& command);
@@ -209,7 +218,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    // A WAV or MP3 file dropped on the window is opened as "Öffnen..." would.
+    // An audio file dropped on the window is opened as "Öffnen..." would.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -248,8 +257,11 @@ private:
     // Writes the clip as MP3 to `fileName` with the lists' rate and bit rate;
     // `stop` true ends the writing and keeps the old file.
     void SaveAsMP3File(const std::string& fileName, const std::function<bool()>& stop);
-    // The save dialog's filter, kept from one save to the next (1 = MP3, 2 = WAV).
+    // The save dialog's filter, kept from one save to the next (1 = MP3, 2 = WAV, 3 = Ogg).
     int FSaveFilterIndex = 1;
+    // "Als kleiner Zirpel Speichern..." is running: its dialog offers MP3 and WAV only.
+    bool FSavingRingtone = false;
+    void PlaceNote();
 
 public:
     // --- codec state ---

@@ -26,6 +26,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "app/AboutBox.h"
@@ -35,6 +36,7 @@
 #include "effects/ui/LoudnessDialog.h"
 #include "view/ui/SelectionDialog.h"
 #include "export/Mp3Lists.h"
+#include "formats/AudioFormats.h"
 #include "view/ui/PaintBox.h"
 #include "view/ui/ProgressPanel.h"
 
@@ -216,7 +218,19 @@ void TMainForm::BuildControls() {
             [this](int x) { RunCommand([this, x] { PaintBox1MouseUp(x); }); });
     // The bitmap follows the widget's size; a resize redraws it at the new
     // size without touching the scroll range.
-    connect(PaintBox1, &TPaintBox::resized, this, [this] { RunCommand([this] { PaintBox1Paint(); }); });
+    connect(PaintBox1, &TPaintBox::resized, this, [this] {
+        PlaceNote();
+        RunCommand([this] { PaintBox1Paint(); });
+    });
+
+    FNote = new QLabel(PaintBox1);
+    FNote->setObjectName(QStringLiteral("FNote"));
+    FNote->setAttribute(Qt::WA_TransparentForMouseEvents);
+    FNote->setAutoFillBackground(true);
+    FNote->setForegroundRole(QPalette::ToolTipText);
+    FNote->setBackgroundRole(QPalette::ToolTipBase);
+    FNote->setMargin(3);
+    FNote->hide();
     Wire(MusikCDBtn, &QPushButton::clicked, &TMainForm::MusikCDBtnClick);
     Wire(ChangeFormat, &QPushButton::clicked, &TMainForm::ChangeFormatClick);
 }
@@ -328,14 +342,14 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 namespace {
 
-// The one local WAV or MP3 file a drag carries, or an empty string.
+// The one local audio file (of a kind the format table knows) a drag
+// carries, or an empty string.
 QString DroppedAudioFile(const QMimeData* data) {
     if (!data || !data->hasUrls() || data->urls().size() != 1) return {};
     const QUrl url = data->urls().first();
     if (!url.isLocalFile()) return {};
     const QString path = url.toLocalFile();
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    return suffix == QLatin1String("wav") || suffix == QLatin1String("mp3") ? path : QString();
+    return zirpel::FormatOfFileName(path.toStdString()) ? path : QString();
 }
 
 }  // namespace
@@ -349,6 +363,22 @@ void TMainForm::dropEvent(QDropEvent* event) {
     if (path.isEmpty()) return;
     event->acceptProposedAction();
     RunCommand([this, &path] { OpenFile(path.toStdString()); });
+}
+
+void TMainForm::ShowNote(const std::string& text) {
+    if (text.empty()) {
+        FNote->hide();
+        return;
+    }
+    FNote->setText(QString::fromStdString(text));
+    FNote->adjustSize();
+    PlaceNote();
+    FNote->show();
+    FNote->raise();
+}
+
+void TMainForm::PlaceNote() {
+    if (FNote) FNote->move(4, std::max(0, PaintBox1->height() - FNote->height() - 4));
 }
 
 void TMainForm::Beenden1Click() { close(); }

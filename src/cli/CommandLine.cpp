@@ -138,10 +138,14 @@ private:
             r_.measure = true;
         } else if (a == "--ringtone") {
             r_.ringtone = true;
-        } else if (a == "--wav" || a == "--mp3") {
-            const OutputKind kind = a == "--wav" ? OutputKind::Wave : OutputKind::Mp3;
-            if (r_.outDirKind && *r_.outDirKind != kind) error_ = "--wav und --mp3 schließen sich aus";
+        } else if (a == "--wav" || a == "--mp3" || a == "--ogg") {
+            const OutputKind kind = a == "--wav"   ? OutputKind::Wave
+                                    : a == "--mp3" ? OutputKind::Mp3
+                                                   : OutputKind::OggVorbis;
+            if (r_.outDirKind && *r_.outDirKind != kind) error_ = "--wav, --mp3 und --ogg schließen sich aus";
             r_.outDirKind = kind;
+        } else if (a == "--dither") {
+            r_.dither = true;
         } else if (a == "-q" || a == "--quiet") {
             r_.quiet = true;
         } else {
