@@ -21,6 +21,10 @@ struct FileChoice {
 struct FileDialogRequest {
     std::string initialDir;
     std::string filter;       // "Label|*.A;*.B|Label2|*.C"
+    // Entries offered after those of `filter`, in the same form; their
+    // indices go on from filter's last (the program's own fixed entries
+    // stay first and keep their numbers).
+    std::string moreFilters;
     std::string defaultExt;   // without the dot, e.g. "WAV"
     int filterIndex = 1;
     bool confirmOverwrite = false;

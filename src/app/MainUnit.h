@@ -47,6 +47,12 @@ class TSampleFormat;
 class TMusikCDForm;
 class TAboutBox;
 class TEchoForm;
+class TLoudnessForm;
+class TReadout;
+class TSelectionForm;
+namespace zirpel {
+class PlaySource;
+}
 
 struct TProgressRect {
     std::int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
@@ -107,6 +113,13 @@ public:
     QMenu* MenuAnsicht = nullptr;
     QMenu* MenuEffekte = nullptr;
     QMenu* MenuHilfe = nullptr;
+    // ---- ringtone helpers (additions) ----
+    TReadout* Readout = nullptr;      // the line of times and save facts above the tab
+    QPushButton* SeamBtn = nullptr;   // "Übergang anhören"
+    TSelectionForm* SelectionForm = nullptr;  // "Auswahl festlegen"
+    TLoudnessForm* LoudnessForm = nullptr;    // "Lautheit angleichen"
+    double FPickSeconds = 30;         // the suggestion's length, as last set in "Auswahl festlegen..."
+    double FLoudnessTarget = -14;     // the last target of "Lautheit angleichen..."
 
     // The secondary windows, created after the main window (CreateZirpelWindows).
     TSampleFormat* SampleFormat = nullptr;
@@ -159,9 +172,27 @@ public:
     void RunEffect(const zirpel::EffectEntry& effect);
     // audio CD
     void MusikCDBtnClick();
+    // ringtone helpers
+    void AuswahlFestlegenClick();          // "Bearbeiten" > "Auswahl festlegen..."
+    void KlingeltonVorschlagenClick();     // "Bearbeiten" > "Klingelton-Auswahl vorschlagen"
+    void LautheitAngleichenClick();        // "Effekte" > "Lautheit angleichen..."
+    void UebergangAnhoerenClick();         // "Übergang anhören": the seam, once
+    // Brings the readout up to date with the clip, the selection and the lists.
+    void RefreshReadout();
+    // Sets the selection, scrolls its start into view if it is not, redraws.
+    void ShowSelection(zirpel::Selection sel);
 
     // Opens `fileName` as "Öffnen..." does after its dialog (messages included).
     void OpenFile(const std::string& fileName);
+
+    // A line for the user that needs no answer (what Open converted, a bit
+    // rate a save had to change), shown over the waveform's lower left
+    // corner until the next Open or Save; empty text hides it.
+    void ShowNote(const std::string& text);
+    QLabel* FNote = nullptr;
+    // Triangular dither where Open rounds samples to 16 bit. Off: the window
+    // has no place for the switch yet (the command line has --dither).
+    bool FDitherOnOpen = false;
 
     // Runs one command; an exception escaping it ends the command and is
     // shown by the general error display. Returns false if it failed.
@@ -187,7 +218,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    // A WAV or MP3 file dropped on the window is opened as "Öffnen..." would.
+    // An audio file dropped on the window is opened as "Öffnen..." would.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -226,8 +257,11 @@ private:
     // Writes the clip as MP3 to `fileName` with the lists' rate and bit rate;
     // `stop` true ends the writing and keeps the old file.
     void SaveAsMP3File(const std::string& fileName, const std::function<bool()>& stop);
-    // The save dialog's filter, kept from one save to the next (1 = MP3, 2 = WAV).
+    // The save dialog's filter, kept from one save to the next (1 = MP3, 2 = WAV, 3 = Ogg).
     int FSaveFilterIndex = 1;
+    // "Als kleiner Zirpel Speichern..." is running: its dialog offers MP3 and WAV only.
+    bool FSavingRingtone = false;
+    void PlaceNote();
 
 public:
     // --- codec state ---
@@ -254,6 +288,8 @@ private:
     std::shared_ptr<zirpel::PlayEvent> FFirstHalfEvent;   // play position reached byte 22050
     std::shared_ptr<zirpel::PlayEvent> FSecondHalfEvent;  // play position reached byte 44099
     zirpel::PositionNotify FNotifyPositions[2];
+    // PLAY and the seam: one play of `range` from `source` through the sound output.
+    void RunPlay(zirpel::FrameRange range, zirpel::PlaySource& source);
     zirpel::SoundResult FDSResult{};  // result of the last sound call
     bool FPlaying = false;            // PlayBtnClick's loop is running
 };

@@ -26,12 +26,17 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "app/AboutBox.h"
 #include "app/AppIcon.h"
+#include "app/Readout.h"
 #include "cdrom/ui/MusikCDFUnit.h"
+#include "effects/ui/LoudnessDialog.h"
+#include "view/ui/SelectionDialog.h"
 #include "export/Mp3Lists.h"
+#include "formats/AudioFormats.h"
 #include "view/ui/PaintBox.h"
 #include "view/ui/ProgressPanel.h"
 
@@ -104,6 +109,11 @@ void TMainForm::BuildControls() {
     l4->setGeometry(196, 48, 80, 22);
     column->addWidget(top);
 
+    // The readout: times and what the saves will write, where a glance
+    // at the MP3 box and the waveform takes it in.
+    Readout = new TReadout(central);
+    column->addWidget(Readout);
+
     PageControl1 = new QTabWidget(central);
     TabSheet1 = new QWidget();
     PageControl1->addTab(TabSheet1, QString::fromUtf8("Datei zurechtschneiden"));
@@ -133,6 +143,15 @@ void TMainForm::BuildControls() {
     SchleifeCheck = new QCheckBox(QString::fromUtf8("In einer Schleife kontinuierlich abspielen"), Panel1);
     SchleifeCheck->setGeometry(400, 40, 290, 25);
     SchleifeCheck->setChecked(true);
+    // Beside the play controls, in the free end of the zoom row.
+    SeamBtn = MakeButton(Panel1, "Übergang anhören", 592, 8, 96);
+    // The free end of the row is 96 pixels wide: a smaller face where the
+    // caption would not fit.
+    for (QFont f = SeamBtn->font(); SeamBtn->sizeHint().width() > 96 && f.pointSize() > 6;) {
+        f.setPointSize(f.pointSize() - 1);
+        SeamBtn->setFont(f);
+    }
+    SeamBtn->setToolTip(QString::fromUtf8("Die letzten 2 Sekunden gehen in die ersten 2 über, einmal"));
     CropToSelection = MakeButton(Panel1, "Zur Auswahl zurechtschneiden", 8, 72, 201);
     CutSelectionBtn = MakeButton(Panel1, "Die Auswahl wegschneiden", 216, 72, 201);
     ChangeFormat = MakeButton(Panel1, "Sampleformat ändern...", 424, 72, 161);
@@ -184,6 +203,9 @@ void TMainForm::BuildControls() {
     Wire(RxSlider1, &QScrollBar::valueChanged, &TMainForm::RxSlider1Change);
     Wire(PlayBtn, &QPushButton::clicked, &TMainForm::PlayBtnClick);
     Wire(StopBTN, &QPushButton::clicked, &TMainForm::StopBTNClick);
+    Wire(SeamBtn, &QPushButton::clicked, &TMainForm::UebergangAnhoerenClick);
+    Wire(mp3format, &QComboBox::currentIndexChanged, &TMainForm::RefreshReadout);
+    Wire(BitRate, &QComboBox::currentIndexChanged, &TMainForm::RefreshReadout);
     Wire(CropToSelection, &QPushButton::clicked, &TMainForm::CropToSelectionClick);
     Wire(CutSelectionBtn, &QPushButton::clicked, &TMainForm::CutSelectionBtnClick);
     // The view reports the mouse and its size; the window decides what they mean.
@@ -196,7 +218,19 @@ void TMainForm::BuildControls() {
             [this](int x) { RunCommand([this, x] { PaintBox1MouseUp(x); }); });
     // The bitmap follows the widget's size; a resize redraws it at the new
     // size without touching the scroll range.
-    connect(PaintBox1, &TPaintBox::resized, this, [this] { RunCommand([this] { PaintBox1Paint(); }); });
+    connect(PaintBox1, &TPaintBox::resized, this, [this] {
+        PlaceNote();
+        RunCommand([this] { PaintBox1Paint(); });
+    });
+
+    FNote = new QLabel(PaintBox1);
+    FNote->setObjectName(QStringLiteral("FNote"));
+    FNote->setAttribute(Qt::WA_TransparentForMouseEvents);
+    FNote->setAutoFillBackground(true);
+    FNote->setForegroundRole(QPalette::ToolTipText);
+    FNote->setBackgroundRole(QPalette::ToolTipBase);
+    FNote->setMargin(3);
+    FNote->hide();
     Wire(MusikCDBtn, &QPushButton::clicked, &TMainForm::MusikCDBtnClick);
     Wire(ChangeFormat, &QPushButton::clicked, &TMainForm::ChangeFormatClick);
 }
@@ -221,6 +255,10 @@ void TMainForm::BuildMenu() {
                    &TMainForm::SelectNothingBtnClick);
     MenuBearbeiten->addSeparator();
     AddEffectCommand(MenuBearbeiten, zirpel::EffectRow<zirpel::EffectIndex("format")>());
+    MenuBearbeiten->addSeparator();
+    AddMenuCommand(MenuBearbeiten, QString::fromUtf8("Auswahl festlegen..."), &TMainForm::AuswahlFestlegenClick);
+    AddMenuCommand(MenuBearbeiten, QString::fromUtf8("Klingelton-Auswahl vorschlagen"),
+                   &TMainForm::KlingeltonVorschlagenClick);
 
     MenuAnsicht = bar->addMenu(QString::fromUtf8("Ansicht"));
     AddMenuCommand(MenuAnsicht, QString::fromUtf8("Ganze Datei"), &TMainForm::ZoomOutFullClick);
@@ -241,6 +279,8 @@ void TMainForm::BuildMenu() {
         AddEffectCommand(MenuEffekte, row);
         previous = &row;
     }
+    // After the table's rows (the last of them is "Lautheit angleichen...").
+    AddMenuCommand(MenuEffekte, QString::fromUtf8("Übergang anhören"), &TMainForm::UebergangAnhoerenClick);
 
     MenuHilfe = bar->addMenu(QString::fromUtf8("Hilfe"));
     AddMenuCommand(MenuHilfe, QString::fromUtf8("Über das Programm..."),
@@ -268,6 +308,8 @@ void TMainForm::FormCreate() {
     mp3format->setCurrentIndex(1);
     BitRate->setCurrentIndex(11);
     FViewBitmap = QImage();
+    SelectionForm = new TSelectionForm(this);
+    LoudnessForm = new TLoudnessForm(this);
     RunCommand([this] { SetUpPlayback(); });
     RunCommand([this] { EnumerateCodecFormats(); });
 }
@@ -300,14 +342,14 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 namespace {
 
-// The one local WAV or MP3 file a drag carries, or an empty string.
+// The one local audio file (of a kind the format table knows) a drag
+// carries, or an empty string.
 QString DroppedAudioFile(const QMimeData* data) {
     if (!data || !data->hasUrls() || data->urls().size() != 1) return {};
     const QUrl url = data->urls().first();
     if (!url.isLocalFile()) return {};
     const QString path = url.toLocalFile();
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    return suffix == QLatin1String("wav") || suffix == QLatin1String("mp3") ? path : QString();
+    return zirpel::FormatOfFileName(path.toStdString()) ? path : QString();
 }
 
 }  // namespace
@@ -321,6 +363,22 @@ void TMainForm::dropEvent(QDropEvent* event) {
     if (path.isEmpty()) return;
     event->acceptProposedAction();
     RunCommand([this, &path] { OpenFile(path.toStdString()); });
+}
+
+void TMainForm::ShowNote(const std::string& text) {
+    if (text.empty()) {
+        FNote->hide();
+        return;
+    }
+    FNote->setText(QString::fromStdString(text));
+    FNote->adjustSize();
+    PlaceNote();
+    FNote->show();
+    FNote->raise();
+}
+
+void TMainForm::PlaceNote() {
+    if (FNote) FNote->move(4, std::max(0, PaintBox1->height() - FNote->height() - 4));
 }
 
 void TMainForm::Beenden1Click() { close(); }

@@ -1,15 +1,18 @@
-// "Öffnen...": loads a WAV file, or an MP3 file through a temporary WAV file,
-// as the new clip. The work itself is the Qt-free OpenAudioFile.
+// "Öffnen...": loads a WAV file, an MP3 file through a temporary WAV file, or
+// any other audio file the format table knows, as the new clip. The work
+// itself is the Qt-free OpenAudioFile.
 #include <QPointer>
 
 #include "app/MainUnit.h"
 #include "app/WindowTask.h"
 #include "codec/OpenAudioFile.h"
+#include "formats/AudioFormats.h"
 
 void TMainForm::OpenBtnClick() {
     zirpel::FileDialogRequest req;
     req.initialDir = FServices.programFolder;
-    req.filter = "WAV und MP3-Dateien|*.WAV;*.MP3";
+    req.filter = zirpel::OpenDialogFilter();
+    req.moreFilters = zirpel::OpenDialogMoreFilters();
     req.defaultExt = "WAV";
     const auto choice = FServices.dialogs->openFile(req);
     if (!choice) return;
@@ -22,12 +25,18 @@ void TMainForm::OpenFile(const std::string& fileName) {
     const QPointer<TMainForm> alive(this);
     // EACMConvertor and input/output errors of the MP3 import end the
     // command here and reach the general error display.
-    zirpel::OpenResult result = zirpel::OpenAudioFile(fileName, codec, FServices.tempFolder(), task);
+    ShowNote({});
+    zirpel::OpenOptions options;
+    options.dither = FDitherOnOpen;
+    zirpel::OpenResult result =
+        zirpel::OpenAudioFile(fileName, codec, FServices.tempFolder(), task, options);
     if (alive.isNull() || FTerminating) return;
 
     for (const zirpel::Notice& notice : zirpel::NoticesFor(result)) ShowNotice(notice);
     if (result.ok()) {
         FDocument.Replace(std::move(result.clip), "Öffnen");
+        // What was converted is said once, without a box to click away.
+        ShowNote(zirpel::ConversionNote(result));
     } else {
         // The old clip stays, but nothing is selected and the view is redone.
         FDocument.SetSelection({0, 0});

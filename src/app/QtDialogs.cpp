@@ -62,12 +62,13 @@ private:
 };
 
 std::optional<zirpel::FileChoice> RunFileDialog(const zirpel::FileDialogRequest& req, bool save) {
-    ZirpelFileDialog dialog(ActiveParent(), req.filter);
+    const std::string filter = req.moreFilters.empty() ? req.filter : req.filter + "|" + req.moreFilters;
+    ZirpelFileDialog dialog(ActiveParent(), filter);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setDirectory(QString::fromStdString(req.initialDir));
-    const QStringList filters = QtNameFilters(req.filter);
+    const QStringList filters = QtNameFilters(filter);
     dialog.setNameFilters(filters);
     // The label alone is shown, as the filter string gives it; the case-blind
     // patterns behind it are an implementation detail.
@@ -80,7 +81,7 @@ std::optional<zirpel::FileChoice> RunFileDialog(const zirpel::FileDialogRequest&
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     zirpel::FileChoice choice;
     choice.fileName = dialog.selectedFiles().first().toStdString();
-    choice.filterIndex = std::max(1, ChosenFilterIndex(req.filter, dialog.selectedNameFilter()));
+    choice.filterIndex = std::max(1, ChosenFilterIndex(filter, dialog.selectedNameFilter()));
     return choice;
 }
 

@@ -1,5 +1,7 @@
-// "Speichern..." and "Als kleiner Zirpel Speichern...": the clip as WAV or MP3,
-// the format chosen by the save dialog's filter.
+// "Speichern..." and "Als kleiner Zirpel Speichern...": the clip as MP3, WAV
+// or Ogg Vorbis, the format chosen by the save dialog's filter (the entries
+// come from the format table; the small ringtone's dialog offers MP3 and WAV
+// only).
 #include <QComboBox>
 
 #include "app/MainUnit.h"
@@ -44,25 +46,40 @@ zirpel::SaveStopQuery StopOnTerminationSignal() {
 
 void TMainForm::SaveBtnClick() {
     const zirpel::SaveStopQuery stop = StopOnTerminationSignal();
+    const bool ringtone = FSavingRingtone;
+    const std::size_t entries = zirpel::SaveFormats(ringtone).size();
     zirpel::FileDialogRequest req;
     req.initialDir = FServices.programFolder;
-    req.filter = zirpel::kSaveFilter;
+    req.filter = zirpel::SaveDialogFilter();
+    if (!ringtone) req.moreFilters = zirpel::SaveDialogMoreFilters();
     req.defaultExt = "WAV";
-    req.filterIndex = FSaveFilterIndex;
+    req.filterIndex = static_cast<std::size_t>(FSaveFilterIndex) <= entries ? FSaveFilterIndex : 1;
     req.confirmOverwrite = true;
     const auto choice = FServices.dialogs->saveFile(req);
     if (!choice) return;
 
-    const int filter =
-        choice->filterIndex == zirpel::kSaveFilterWav ? zirpel::kSaveFilterWav : zirpel::kSaveFilterMp3;
+    const int filter = choice->filterIndex >= 1 && static_cast<std::size_t>(choice->filterIndex) <= entries
+                           ? choice->filterIndex
+                           : zirpel::kSaveFilterMp3;
     FSaveFilterIndex = filter;
     const std::string fileName = zirpel::CompleteSaveFileName(choice->fileName, filter);
-    if (filter == zirpel::kSaveFilterMp3) {
+    const zirpel::Writer writer = zirpel::WriterOfSaveFilter(filter, ringtone);
+    if (writer == zirpel::Writer::Mp3) {
         SaveAsMP3File(fileName, stop);
         return;
     }
-    const zirpel::Notice notice = zirpel::NoticeFor(zirpel::SaveClipAsWaveFile(fileName, FDocument.Span(), stop));
+    ShowNote({});
+    zirpel::SaveRequest request;
+    request.writer = writer;
+    request.fileName = fileName;
+    request.outputRate = mp3format->currentText().toInt();
+    request.bitRate = BitRate->currentText().toInt();
+    WindowTask task(*this);
+    const zirpel::SaveOutcome outcome =
+        zirpel::SaveClipAs(request, FDocument.Span(), *FServices.encoder, task, stop);
+    const zirpel::Notice notice = zirpel::NoticeFor(outcome.status);
     if (!notice.empty()) ShowNotice(notice);  // nothing for a stop: the window is closing
+    ShowNote(outcome.note);
 }
 
 void TMainForm::SaveAsMP3File(const std::string& fileName, const std::function<bool()>& stop) {
@@ -79,5 +96,10 @@ void TMainForm::SaveAsMP3File(const std::string& fileName, const std::function<b
 void TMainForm::SaveSmallBtnClick() {
     // 11025 Hz and 8 kbit/s, the smallest the lists offer, while the save runs.
     const ForcedSelection small(mp3format, 6, BitRate, 0);
+    FSavingRingtone = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{FSavingRingtone};
     SaveBtnClick();
 }

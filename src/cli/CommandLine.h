@@ -12,11 +12,13 @@
 #include <vector>
 
 #include "export/Mp3Lists.h"
+#include "formats/AudioFormats.h"
 #include "cli/Operation.h"
 
 namespace zirpel::cli {
 
-enum class OutputKind { Wave, Mp3 };
+// What an output is written as: the format table's writers.
+using OutputKind = Writer;
 
 struct CliRequest {
     enum class Action { Run, Help, Version };
@@ -27,7 +29,7 @@ struct CliRequest {
 
     std::string output;                   // -o / --output
     std::string outDir;                   // --out-dir
-    std::optional<OutputKind> outDirKind; // --wav / --mp3
+    std::optional<OutputKind> outDirKind; // --wav / --mp3 / --ogg
 
     std::int32_t mp3Rate = kDefaultMp3Rate;
     std::int32_t bitRate = kDefaultBitRate;
@@ -35,6 +37,15 @@ struct CliRequest {
     bool bitRateGiven = false;
     bool ringtone = false;
     bool quiet = false;
+    bool dither = false;  // --dither: triangular dither where Open rounds to 16 bit
+
+    // Reports on standard output (`--dry-run` writes nothing; with any of
+    // them the output may be left out).
+    bool dryRun = false;
+    bool measure = false;
+    bool suggest = false;          // --suggest T given
+    double suggestSeconds = 30;    // its T, also the length of "--select suggest"
+    bool reportOnly() const { return dryRun || measure || suggest; }
 };
 
 struct ParsedCommandLine {

@@ -75,11 +75,14 @@ std::string VersionText() { return "zirpel (Zirpel-Editor) " ZIRPEL_VERSION "\n"
 std::string HelpText() {
     return std::string(R"(Aufruf: zirpel DATEI... [OPERATION...] (-o AUSGABE | --out-dir ORDNER) [OPTION...]
 
-Bearbeitet WAV- und MP3-Dateien ohne Fenster, genau wie der Zirpel-Editor:
+Bearbeitet Audiodateien ohne Fenster, genau wie der Zirpel-Editor:
 öffnen, auswählen, zurechtschneiden, Effekte anwenden, speichern. Die
 Operationen laufen in der angegebenen Reihenfolge, für jede Datei von vorn.
 Eine Datei, deren Name auf .mp3 endet (groß oder klein), wird als MP3
-geöffnet, jede andere als WAV.
+geöffnet, jede andere als WAV; WAV-Arten, die der WAV-Leser nicht kennt
+(24 Bit, Gleitkomma, mehr Kanäle, komprimiert), FLAC, Ogg Vorbis, Opus und
+AIFF werden in 16 Bit Mono oder Stereo umgewandelt (gemeldet wird, was
+umgewandelt wurde).
 
 Auswahl:
   --select A:C       wählt aus wie die Maus: A ist der Anker, C das andere
@@ -89,28 +92,50 @@ Auswahl:
                      werden wie bei der Maus auf 0 bis zum letzten Index
                      begrenzt; Sekunden sind nicht auf 100 begrenzt. Darf
                      mehrmals stehen. Nach dem Öffnen ist nichts ausgewählt.
+  --select S+L       wählt ab S für die Länge L aus, wie „Auswahl
+                     festlegen...“ (z. B. 45s+30s oder 1:23,450+30s); Zeiten
+                     auch als Minuten:Sekunden. Das Ende darf bis zum Ende
+                     der Datei reichen.
+  --select suggest   wählt den Klingelton-Vorschlag: die lauteste Stelle
+                     (Länge von --suggest, sonst 30 s), die Enden in eine
+                     leise Stelle bis 0,25 s daneben gerückt
 
 Operationen:
 )") +
            OperationItems() + R"(  T liest sich wie das Feld „Zeitspanne:“: Sekunden mit Komma oder Punkt,
-  0,000001 bis 100. Ein T oder R außerhalb seiner Grenzen ist ein
-  Aufruffehler. Die Effekte wirken auf die Auswahl, ohne Auswahl auf die
-  ganze Datei. Nach crop, cut, crossfade und format ist nichts ausgewählt.
+  0,000001 bis 100. L ist die Ziel-Lautheit in LUFS (-60 bis 0, z. B. -14).
+  Ein T oder R außerhalb seiner Grenzen ist ein Aufruffehler. Die Effekte
+  wirken auf die Auswahl, ohne Auswahl auf die ganze Datei. Nach crop, cut,
+  crossfade und format ist nichts ausgewählt.
 
 Ausgabe:
   -o, --output DATEI  schreibt das Ergebnis einer Eingabedatei nach DATEI;
-                     die Endung .wav oder .mp3 wählt das Format
+                     die Endung .wav, .mp3 oder .ogg wählt das Format
   --out-dir ORDNER   schreibt jede Eingabedatei unter ihrem Namen in ORDNER
                      (wird angelegt); die Endung wird ersetzt: .mp3 mit
                      --mp3, --ringtone, --rate oder --bitrate, .wav mit
-                     --wav, sonst bleibt es beim Format der Eingabe
-  --wav, --mp3       Format der Ausgaben in --out-dir
-  --rate HZ          MP3-Samplefrequenz: 48000, 44100, 32000, 24000, 22050,
-                     16000 oder 11025 (Vorgabe 44100)
-  --bitrate KBIT     MP3-Bitrate in kBit/Sekunde: 8, 16, 24, 32, 40, 48, 56,
-                     64, 80, 96, 112, 128, 144 oder 160 (Vorgabe 128)
+                     --wav, .ogg mit --ogg, sonst bleibt es beim Format der
+                     Eingabe (wo es sich nicht schreiben lässt: .wav)
+  --wav, --mp3, --ogg  Format der Ausgaben in --out-dir
+  --rate HZ          Samplefrequenz für MP3 und Ogg Vorbis: 48000, 44100,
+                     32000, 24000, 22050, 16000 oder 11025 (Vorgabe 44100)
+  --bitrate KBIT     Bitrate in kBit/Sekunde: 8, 16, 24, 32, 40, 48, 56,
+                     64, 80, 96, 112, 128, 144 oder 160 (Vorgabe 128); für
+                     Ogg Vorbis die Nennrate, oder die nächste, die der
+                     Encoder bei dieser Samplefrequenz kennt (wird gemeldet)
   --ringtone         als kleiner Zirpel: MP3 mit 11025 Hz und 8 kBit/s
+  --dither           beim Öffnen mit Dreieck-Dither auf 16 Bit runden
   Eine Ausgabedatei wird erst ersetzt, wenn sie ganz geschrieben ist.
+
+Berichte (auf der Standardausgabe; mit ihnen darf die Ausgabe fehlen):
+  --dry-run          schreibt nichts; zeigt Länge, Auswahl und was gespeichert
+                     würde: Samplefrequenz und Bitrate, die der Encoder
+                     wirklich nimmt, Frames und Größe
+  --measure          integrierte Lautheit, Lautheitsumfang und Spitzenwert
+                     der Auswahl (sonst der ganzen Datei)
+  --suggest T        zeigt den Klingelton-Vorschlag der Länge T (z. B. 30s)
+  Ersetzt der Encoder eine gewählte Bitrate (8 kBit/s bei 44100 Hz wird
+  32 kBit/s), steht eine Warnung auf der Fehlerausgabe.
 
 Sonstiges:
   -q, --quiet        keine Fortschrittsanzeige (sie erscheint ohnehin nur,

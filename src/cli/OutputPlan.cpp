@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "codec/OpenAudioFile.h"
+#include "formats/AudioFormats.h"
 
 namespace zirpel::cli {
 namespace {
@@ -12,22 +12,19 @@ std::string LastComponent(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::string Upper(std::string s) {
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return s;
+// The kind an input is written as when nothing else is asked for: its own,
+// where the program can write it, else WAV.
+OutputKind KindOfInput(const std::string& input) {
+    const AudioFormat* f = FormatOfFileName(input);
+    return f && f->writer != Writer::None ? f->writer : OutputKind::Wave;
 }
 
 }  // namespace
 
 std::optional<OutputKind> KindOfOutputName(const std::string& name) {
-    const std::string last = LastComponent(name);
-    const std::size_t dot = last.find_last_of('.');
-    if (dot == std::string::npos) return std::nullopt;
-    const std::string ext = Upper(last.substr(dot));
-    if (ext == ".WAV") return OutputKind::Wave;
-    if (ext == ".MP3") return OutputKind::Mp3;
-    return std::nullopt;
+    const AudioFormat* f = FormatOfFileName(name);
+    if (!f || f->writer == Writer::None) return std::nullopt;
+    return f->writer;
 }
 
 std::string OutputNameInFolder(const std::string& folder, const std::string& input, OutputKind kind) {
@@ -36,7 +33,7 @@ std::string OutputNameInFolder(const std::string& folder, const std::string& inp
     if (dot != std::string::npos && dot > 0) stem.erase(dot);
     std::string name = folder;
     if (name.back() != '/') name += '/';
-    return name + stem + (kind == OutputKind::Mp3 ? ".mp3" : ".wav");
+    return name + stem + "." + std::string(FormatOfWriter(kind)->extensions[0]);
 }
 
 Plan PlanJobs(const CliRequest& r) {
@@ -45,14 +42,14 @@ Plan PlanJobs(const CliRequest& r) {
     const bool mp3Options = r.ringtone || r.rateGiven || r.bitRateGiven;
     if (r.inputs.empty()) {
         error = "keine Eingabedatei angegeben";
-    } else if (r.output.empty() && r.outDir.empty()) {
+    } else if (r.output.empty() && r.outDir.empty() && !r.reportOnly()) {
         error = "keine Ausgabe angegeben (-o DATEI oder --out-dir ORDNER)";
     } else if (!r.output.empty() && !r.outDir.empty()) {
         error = "-o und --out-dir schließen sich aus";
     } else if (!r.output.empty() && r.inputs.size() > 1) {
         error = "-o nimmt genau eine Eingabedatei; für mehrere gibt es --out-dir";
     } else if (!r.output.empty() && r.outDirKind) {
-        error = "--wav und --mp3 gelten nur mit --out-dir; bei -o entscheidet die Endung";
+        error = "--wav, --mp3 und --ogg gelten nur mit --out-dir; bei -o entscheidet die Endung";
     } else if (r.ringtone && (r.rateGiven || r.bitRateGiven)) {
         error = "--ringtone legt 11025 Hz und 8 kBit/s fest: --rate und --bitrate passen nicht dazu";
     }
@@ -62,14 +59,18 @@ Plan PlanJobs(const CliRequest& r) {
     if (!r.output.empty()) {
         fixedKind = KindOfOutputName(r.output);
         if (!fixedKind) {
-            error = "die Ausgabe muss auf .wav oder .mp3 enden";
+            error = "die Ausgabe muss auf .wav, .mp3 oder .ogg enden";
             return plan;
         }
     } else if (!fixedKind && mp3Options) {
         fixedKind = OutputKind::Mp3;
     }
     if (fixedKind == OutputKind::Wave && mp3Options) {
-        error = "--rate, --bitrate und --ringtone gelten nur für MP3-Ausgaben";
+        error = "--rate, --bitrate und --ringtone gelten nur für MP3- und Ogg-Ausgaben";
+        return plan;
+    }
+    if (fixedKind == OutputKind::OggVorbis && r.ringtone) {
+        error = "--ringtone schreibt immer MP3";
         return plan;
     }
 
@@ -77,10 +78,13 @@ Plan PlanJobs(const CliRequest& r) {
     for (const std::string& input : r.inputs) {
         Job job;
         job.input = input;
-        job.kind = fixedKind.value_or(IsMp3FileName(input) ? OutputKind::Mp3 : OutputKind::Wave);
+        job.kind = fixedKind.value_or(KindOfInput(input));
         job.mp3Rate = r.ringtone ? kRingtoneRate : r.mp3Rate;
         job.bitRate = r.ringtone ? kRingtoneBitRate : r.bitRate;
-        if (r.output.empty()) {
+        job.dither = r.dither;
+        if (r.output.empty() && r.outDir.empty()) {
+            // A report alone: nothing is written.
+        } else if (r.output.empty()) {
             job.output = OutputNameInFolder(r.outDir, input, job.kind);
             job.mustDifferFromInput = true;
             const auto [it, fresh] = inputOf.emplace(job.output, input);

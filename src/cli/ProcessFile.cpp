@@ -35,7 +35,9 @@ bool Open(const Job& job, CliTools& tools, ProgressLine& progress, EditorDocumen
     progress.Begin("zirpel: " + job.input + ": Öffnen");
     OpenResult result;
     try {
-        result = OpenAudioFile(job.input, tools.codec, tools.tempFolder, progress);
+        OpenOptions options;
+        options.dither = job.dither;
+        result = OpenAudioFile(job.input, tools.codec, tools.tempFolder, progress, options);
     } catch (const std::bad_alloc&) {
         outcome = Fail(kExitFile, job.input, NoticeText(NoticeFor(EffectStatus::OutOfMemory)));
         return false;
@@ -54,6 +56,8 @@ bool Open(const Job& job, CliTools& tools, ProgressLine& progress, EditorDocumen
         outcome.code = kExitFile;
         return false;
     }
+    if (const std::string note = ConversionNote(result); !note.empty())
+        outcome.messages.push_back({job.input, note});
     doc.Replace(std::move(result.clip), "Öffnen");
     return true;
 }
@@ -62,15 +66,15 @@ void Save(const Job& job, ClipSpan clip, CliTools& tools, ProgressLine& progress
           FileOutcome& outcome) {
     // A stop signal during the writing ends it; the old file stays.
     const SaveStopQuery stop = [&progress] { return progress.StopRequested(); };
-    SaveStatus status = SaveStatus::Saved;
+    SaveOutcome saved;
+    SaveRequest request{job.kind, job.output, job.mp3Rate, job.bitRate};
     if (job.kind == OutputKind::Wave) {
-        status = SaveClipAsWaveFile(job.output, clip, stop);
+        saved = SaveClipAs(request, clip, tools.encoder, progress, stop);
     } else {
-        StopAwareEncoder encoder(tools.encoder, [&progress] { return progress.StopRequested(); });
+        StopAwareEncoder encoder(tools.encoder, stop);
         progress.Begin("zirpel: " + job.output + ": Speichern");
         try {
-            status = SaveClipAsMP3File(encoder, job.output, clip, job.mp3Rate, job.bitRate,
-                                       progress, stop);
+            saved = SaveClipAs(request, clip, encoder, progress, stop);
         } catch (const EMP3Encoder& e) {
             progress.End();
             outcome = Fail(kExitFile, job.output, encoder.stopped() ? kMsgStopped : GeneralErrorText(e.what()));
@@ -82,10 +86,13 @@ void Save(const Job& job, ClipSpan clip, CliTools& tools, ProgressLine& progress
         }
         progress.End();
     }
-    if (status != SaveStatus::Saved) {
+    if (saved.status == SaveStatus::Stopped) {
+        outcome = Fail(kExitFile, job.output, kMsgStopped);
+    } else if (saved.status != SaveStatus::Saved) {
         outcome.code = kExitFile;
-        outcome.messages.push_back(
-            {job.output, status == SaveStatus::Stopped ? kMsgStopped : NoticeText(NoticeFor(status))});
+        outcome.messages.push_back({job.output, NoticeText(NoticeFor(saved.status))});
+    } else if (!saved.note.empty()) {
+        outcome.messages.push_back({job.output, saved.note});
     }
 }
 
@@ -96,7 +103,7 @@ std::string NoticeText(const Notice& notice) {
 }
 
 FileOutcome ProcessFile(const Job& job, const std::vector<Operation>& operations, CliTools& tools,
-                        ProgressLine& progress) {
+                        ProgressLine& progress, const ReportRequest& reports) {
     if (progress.StopRequested()) return Fail(kExitFile, job.input, kMsgStopped);
     if (job.mustDifferFromInput && SameFile(job.input, job.output))
         return Fail(kExitFile, job.output, kMsgOutputIsInput);
@@ -114,6 +121,11 @@ FileOutcome ProcessFile(const Job& job, const std::vector<Operation>& operations
         }
     }
     if (progress.StopRequested()) return Fail(kExitFile, job.input, kMsgStopped);
+    outcome.reports = ReportLines(job, doc.Span(), doc.CurrentSelection(), reports);
+    const std::string warning = ReplacementWarning(job, doc.Span());
+    if (!warning.empty())
+        outcome.messages.push_back({job.output.empty() ? job.input : job.output, "Warnung: " + warning});
+    if (reports.dryRun || job.output.empty()) return outcome;
     Save(job, doc.Span(), tools, progress, outcome);
     return outcome;
 }

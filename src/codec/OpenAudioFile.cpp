@@ -2,19 +2,30 @@
 
 #include <sys/stat.h>
 
+#include "codec/SoundFileRead.h"
 #include "codec/TempWaveFile.h"
+#include "formats/AudioFormats.h"
 
 namespace zirpel {
 
+namespace {
+
+// The WAV reader refused the file for what it holds, not for how it is
+// built: the sound-file library may know the format.
+bool RefusedForFormat(WaveStatus status) {
+    return status == WaveStatus::NotWave || status == WaveStatus::UnsupportedFormat;
+}
+
+}  // namespace
+
 bool IsMp3FileName(const std::string& fileName) {
-    const std::size_t slash = fileName.find_last_of('/');
-    const std::string last = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
-    const std::size_t dot = last.find_last_of('.');
-    if (dot == std::string::npos) return false;
-    std::string ext = last.substr(dot);
-    for (char& c : ext)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return ext == ".MP3";
+    return ReaderForFileName(fileName) == Reader::Mp3Import;
+}
+
+std::string ConversionNote(const OpenResult& result) {
+    std::string note;
+    for (const std::string& c : result.conversions) note += (note.empty() ? "" : ", ") + c;
+    return note;
 }
 
 std::vector<Notice> NoticesFor(const OpenResult& result) {
@@ -28,15 +39,24 @@ std::vector<Notice> NoticesFor(const OpenResult& result) {
 }
 
 OpenResult OpenAudioFile(const std::string& fileName, Mp3Codec& codec,
-                         const std::string& tempFolder, LongTask& task) {
+                         const std::string& tempFolder, LongTask& task,
+                         const OpenOptions& options) {
     OpenResult result;
     struct stat st {};
     if (::stat(fileName.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return result;
 
-    if (!IsMp3FileName(fileName)) {
+    if (ReaderForFileName(fileName) == Reader::WaveReader) {
         WaveRead wave = ReadWaveFile(fileName);
         result.read = wave.status;
         result.clip = std::move(wave.clip);
+        if (RefusedForFormat(wave.status)) {
+            SoundFileRead other = ReadSoundFile(fileName, options.dither, task);
+            if (other.ok) {
+                result.read = WaveStatus::Ok;
+                result.clip = std::move(other.clip);
+                result.conversions = std::move(other.conversions);
+            }
+        }
         return result;
     }
 

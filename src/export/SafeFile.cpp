@@ -300,9 +300,12 @@ bool SafeFile::commitInPlace() {
     // two steps needs no repair beyond the length a failed reservation may
     // have grown.
     if (!keepOldContents()) return false;
-    const int reserved = written_ == 0 ? 0
-                         : reserveSpace ? reserveSpace(targetFd_, written_)
-                                        : ::posix_fallocate(targetFd_, 0, written_);
+    int reserved = 0;
+    do {
+        reserved = written_ == 0  ? 0
+                   : reserveSpace ? reserveSpace(targetFd_, written_)
+                                  : ::posix_fallocate(targetFd_, 0, written_);
+    } while (reserved == EINTR);
     if (reserved != 0) {
         if (::ftruncate(targetFd_, oldSize_) != 0) {
             // The length is all a reservation changes; a failure to cut it

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "clip/Samples.h"
+#include "export/OggVorbisFile.h"
 #include "export/SafeFile.h"
 #include "wave/WaveFile.h"
 
@@ -37,6 +38,7 @@ Notice NoticeFor(SaveStatus status) {
         case SaveStatus::CannotCreate: return {kMsgCannotCreate, NoticeStyle::Plain};
         case SaveStatus::EncoderInitFailed: return {kMsgEncoderInit, NoticeStyle::Plain};
         case SaveStatus::CannotWrite: return {kMsgCannotSave, NoticeStyle::ErrorIcon};
+        case SaveStatus::VorbisInitFailed: return {kMsgVorbisInit, NoticeStyle::Plain};
         case SaveStatus::Stopped: return {};  // the caller says what a stop means
         case SaveStatus::EmptyClip: return {kMsgEmptyClip, NoticeStyle::ErrorIcon};
     }
@@ -127,7 +129,7 @@ std::string CompleteSaveFileName(const std::string& fileName, int filterIndex) {
     const std::size_t slash = fileName.find_last_of('/');
     const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
     if (fileName.find('.', start) != std::string::npos) return fileName;
-    return fileName + (filterIndex == kSaveFilterWav ? ".wav" : ".mp3");
+    return fileName + "." + std::string(FormatOfWriter(WriterOfSaveFilter(filterIndex))->extensions[0]);
 }
 
 SaveStatus SaveClipAsMP3File(Mp3Encoder& encoder, const std::string& fileName,
@@ -140,6 +142,30 @@ SaveStatus SaveClipAsMP3File(Mp3Encoder& encoder, const std::string& fileName,
     if (file.stopped()) return SaveStatus::Stopped;
     if (status != SaveStatus::Saved) return status;  // the file drops its temporary copy
     return file.commit() ? SaveStatus::Saved : SaveStatus::CannotWrite;
+}
+
+SaveOutcome SaveClipAs(const SaveRequest& request, const ClipSpan& clip, Mp3Encoder& encoder,
+                       LongTask& task, const SaveStopQuery& stop) {
+    switch (request.writer) {
+        case Writer::Wave: return {SaveClipAsWaveFile(request.fileName, clip, stop), {}};
+        case Writer::Mp3:
+            return {SaveClipAsMP3File(encoder, request.fileName, clip, request.outputRate, request.bitRate,
+                                      task, stop),
+                    {}};
+        case Writer::OggVorbis: {
+            const OggSaveResult r = SaveClipAsOggVorbisFile(request.fileName, clip, request.outputRate,
+                                                            request.bitRate, task, stop);
+            SaveOutcome outcome{r.status, {}};
+            if (r.status == SaveStatus::Saved && r.bitRate != request.bitRate)
+                outcome.note = "Ogg Vorbis mit " + std::to_string(r.bitRate) + " statt " +
+                               std::to_string(request.bitRate) + " kBit/s gespeichert (bei " +
+                               std::to_string(request.outputRate) + " Hz " +
+                               (clip.format.stereo ? "Stereo" : "Mono") + " nicht möglich)";
+            return outcome;
+        }
+        case Writer::None: break;
+    }
+    return {SaveStatus::CannotWrite, {}};
 }
 
 SaveStatus SaveClipAsWaveFile(const std::string& fileName, const ClipSpan& clip,

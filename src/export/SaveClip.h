@@ -12,6 +12,7 @@
 #include "clip/Notice.h"
 #include "export/BeConfig.h"
 #include "export/Mp3Encoder.h"
+#include "formats/AudioFormats.h"
 #include "wave/ByteSink.h"
 
 namespace zirpel {
@@ -22,6 +23,7 @@ inline constexpr const char* kMsgEncoderInit = "Konnte LAME Encoder nicht initia
 inline constexpr const char* kMsgEncodeFailed = "Fehler beim MP3 Codieren";
 inline constexpr const char* kMsgFlushFailed = "Echec à la sortie";
 inline constexpr const char* kMsgCannotSave = "Konnte Datei nicht speichern";
+inline constexpr const char* kMsgVorbisInit = "Konnte Vorbis Encoder nicht initialisieren...";
 // A WAV file without samples would not open again: such a save is refused.
 inline constexpr const char* kMsgEmptyClip =
     "Der Clip enthält keine Samples; eine leere WAV-Datei ließe sich nicht wieder öffnen. Nichts gespeichert.";
@@ -39,6 +41,7 @@ enum class SaveStatus {
     CannotCreate,       // the output file could not be created
     EncoderInitFailed,  // beInitStream refused the settings
     CannotWrite,        // writing, flushing or replacing the file failed
+    VorbisInitFailed,   // the Ogg Vorbis encoder took no setting near the asked one
     Stopped,            // the stop query ended the save; the target stays as it was
     EmptyClip,          // WAV only: a clip with a rate but no samples
 };
@@ -77,15 +80,38 @@ SaveStatus SaveClipAsMP3File(Mp3Encoder& encoder, const std::string& fileName,
                              const ClipSpan& clip, std::int32_t outputRate, std::int32_t bitRate,
                              LongTask& task, const SaveStopQuery& stop = {});
 
-// The save dialog's filter and the extension each of its entries gives a
-// name typed without one.
-inline constexpr const char* kSaveFilter = "MP3-Datei|*.MP3|WAV-Datei|*.WAV";
+// The save dialog's entries (SaveDialogFilter() of the format table):
+// 1 = MP3, 2 = WAV, 3 = Ogg Vorbis.
 inline constexpr int kSaveFilterMp3 = 1;
 inline constexpr int kSaveFilterWav = 2;
+inline constexpr int kSaveFilterOgg = 3;
 
-// Appends ".mp3" (filter 1) or ".wav" (filter 2) when the last path
-// component holds no dot; otherwise returns the name unchanged.
+// Appends the extension of the save dialog's entry `filterIndex` (".mp3",
+// ".wav", ".ogg") when the last path component holds no dot; otherwise
+// returns the name unchanged.
 std::string CompleteSaveFileName(const std::string& fileName, int filterIndex);
+
+// One save, whatever the writer: the output rate and bit rate are the MP3
+// box's (the WAV writer ignores both).
+struct SaveRequest {
+    Writer writer = Writer::Wave;
+    std::string fileName;
+    std::int32_t outputRate = 44100;
+    std::int32_t bitRate = 128;  // kbit/s
+};
+
+struct SaveOutcome {
+    SaveStatus status = SaveStatus::Saved;
+    // Said to the user after a save that had to deviate from the request
+    // (an Ogg Vorbis bit rate the encoder does not offer); usually empty.
+    std::string note;
+};
+
+// Saves the clip as the request's writer asks, through the safe file;
+// `stop` ends any of them (Stopped). EMP3Encoder escapes as from
+// SaveClipAsMP3File.
+SaveOutcome SaveClipAs(const SaveRequest& request, const ClipSpan& clip, Mp3Encoder& encoder,
+                       LongTask& task, const SaveStopQuery& stop = {});
 
 // The clip as a WAV file (WriteWaveFile into the safe file's descriptor),
 // replacing the named file only when the whole file was written. Saved,

@@ -144,9 +144,9 @@ WaveRead ReadFrom(int fd) {
     const std::uint64_t waveEnd = wave->dataStart + wave->size;
 
     const std::optional<Chunk> fmt = riff.FindChunk(kFmt, wave->dataStart, waveEnd);
-    if (!fmt || fmt->size < kFormatBlockSize) return Fail(WaveStatus::NotWave);
+    if (!fmt || fmt->size < kFormatBlockSize) return Fail(WaveStatus::MissingChunk);
     std::uint8_t block[kFormatBlockSize];
-    if (!riff.ReadAt(fmt->dataStart, block, sizeof block)) return Fail(WaveStatus::NotWave);
+    if (!riff.ReadAt(fmt->dataStart, block, sizeof block)) return Fail(WaveStatus::MissingChunk);
 
     const std::uint16_t formatTag = GetLE16(block + 0);
     const std::uint16_t channels = GetLE16(block + 2);
@@ -163,7 +163,7 @@ WaveRead ReadFrom(int fd) {
 
     // "data" is only looked for after the end of "fmt ".
     const std::optional<Chunk> data = riff.FindChunk(kData, fmt->PaddedEnd(), waveEnd);
-    if (!data) return Fail(WaveStatus::NotWave);
+    if (!data) return Fail(WaveStatus::MissingChunk);
     // Refuse impossible sizes before allocating anything.
     if (data->size == 0 || data->size > static_cast<std::uint64_t>(kMaxClipBytes))
         return Fail(WaveStatus::BadData);

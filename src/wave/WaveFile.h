@@ -15,7 +15,8 @@ namespace zirpel {
 enum class WaveStatus {
     Ok,
     CannotOpen,         // missing, unreadable, or not a regular file
-    NotWave,            // no RIFF/WAVE form, no "fmt " or "data" chunk where they belong
+    NotWave,            // no RIFF/WAVE form at all
+    MissingChunk,       // no "fmt " or "data" chunk where they belong
     UnsupportedFormat,  // not PCM, not 1 or 2 channels, not 8 or 16 bit, rate 0 or too large
     BadData,            // empty, larger than the file, or larger than a clip may be
     ReadError,          // the file could not be read to the end

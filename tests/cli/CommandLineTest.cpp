@@ -87,10 +87,26 @@ TEST(OutputPlan, ConflictsAreUsageErrors) {
     EXPECT_TRUE(ok({"a.wav", "-o", "b.MP3", "--ringtone"}));
     EXPECT_FALSE(ok({"a.wav"}));                                   // no output
     EXPECT_FALSE(ok({"a.wav", "b.wav", "-o", "c.wav"}));           // -o takes one input
-    EXPECT_FALSE(ok({"a.wav", "-o", "c.ogg"}));                    // unknown ending
+    EXPECT_FALSE(ok({"a.wav", "-o", "c.flac"}));                   // an ending that is not written
     EXPECT_FALSE(ok({"a.wav", "-o", "c.wav", "--bitrate", "64"})); // MP3 settings on a WAV
     EXPECT_FALSE(ok({"a.wav", "-o", "c.mp3", "--ringtone", "--rate", "11025"}));
     EXPECT_FALSE(ok({"x/a.wav", "y/a.mp3", "--out-dir", "d", "--mp3"}));  // same output twice
+    EXPECT_TRUE(ok({"a.mp3", "-o", "ring.OGG", "--rate", "22050", "--bitrate", "64"}));
+    EXPECT_FALSE(ok({"a.mp3", "-o", "ring.ogg", "--ringtone"}));  // the small ringtone is MP3
+    EXPECT_FALSE(ParseCommandLine({"a.mp3", "--out-dir", "d", "--ogg", "--wav"}).ok());
+}
+
+TEST(OutputPlan, OggOutputsAndInputsTheProgramCannotWrite) {
+    CliRequest r;
+    r.inputs = {"a/track.flac", "b/ring.ogg"};
+    r.outDir = "d";
+    Plan p = PlanJobs(r);
+    ASSERT_TRUE(p.ok()) << p.usageError;
+    EXPECT_EQ(p.jobs[0].output, "d/track.wav");  // FLAC is read, not written
+    EXPECT_EQ(p.jobs[1].output, "d/ring.ogg");
+    EXPECT_EQ(p.jobs[1].kind, OutputKind::OggVorbis);
+    r.outDirKind = OutputKind::OggVorbis;
+    EXPECT_EQ(PlanJobs(r).jobs[0].output, "d/track.ogg");
 }
 
 }  // namespace

@@ -141,6 +141,19 @@ TEST_F(CliTest, EachOutputKindMatchesTheEditorsSaveCommand) {
     EXPECT_EQ(Bytes(file("copy.Wav")), Bytes(in));
 }
 
+TEST_F(CliTest, OggOutputIsTheEditorsOggSave) {
+    const std::string in = WriteWav("in.wav", MakeClip(22050, true, true, 22050));
+    ASSERT_EQ(Run({in, "reverse", "-o", file("ring.ogg"), "--rate", "32000", "--bitrate", "96"}).code, 0);
+    Clip clip = EditorOpen(in);
+    Selection sel;
+    Plain<Reverse>()(clip, sel);
+    LongTask task;
+    const SaveOutcome saved = SaveClipAs({Writer::OggVorbis, file("editor.ogg"), 32000, 96}, clip.span(),
+                                         encoder_, task);
+    ASSERT_EQ(saved.status, SaveStatus::Saved);
+    EXPECT_EQ(Bytes(file("ring.ogg")), Bytes(file("editor.ogg")));
+}
+
 TEST_F(CliTest, Mp3InputIsOpenedAsTheEditorOpensIt) {
     const std::string in = WriteMp3("Tone.Mp3", 44100, 2, 1.0);
     const Result r = Run({in, "reverse", "-o", file("out.wav")});

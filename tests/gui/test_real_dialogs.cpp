@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -20,6 +21,8 @@
 #include <iterator>
 
 #include "GuiFixture.h"
+#include "codec/ToolCorpus.h"
+#include "wave/WavBuilder.h"
 #include "export/Mp3Check.h"
 #include "wave/WaveFile.h"
 
@@ -187,4 +190,35 @@ TEST_F(RealDialogTest, OpenTakesABareNameWhoseFileHasALowerCaseExtension) {
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(form->Document().SampleData(), tone);
     EXPECT_EQ(form->Document().SampleRate(), 8000);
+}
+
+TEST_F(RealDialogTest, AFlacTrackIsOpenedCroppedAndSavedAsOgg) {
+    ZIRPEL_REQUIRE_TOOL("flac");
+    ZIRPEL_REQUIRE_TOOL("oggdec");
+    std::vector<std::uint8_t> pcm24;  // one second of a 24-bit stereo tone at 48000 Hz
+    for (int i = 0; i < 2 * 48000; ++i) {
+        const auto s = static_cast<std::int32_t>(std::lround(4e6 * std::sin(i * 0.03)));
+        for (int b = 0; b < 3; ++b) pcm24.push_back(static_cast<std::uint8_t>(s >> (8 * b)));
+    }
+    const auto wav = zirpel::test::WavBuilder().RiffWave().Fmt(1, 2, 48000, 24).Chunk("data", pcm24).Finish();
+    std::ofstream(TempPath("src.wav"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(wav.data()), static_cast<std::streamsize>(wav.size()));
+    ASSERT_TRUE(zirpel::test::RunTool("flac -s -o " + TempPath("track.flac") + " " + TempPath("src.wav")));
+
+    Answer({QString(), QStringLiteral("track.flac")}, [this] { form->OpenBtnClick(); });
+    ASSERT_EQ(form->Document().SampleSize(), 4 * 48000);
+    EXPECT_EQ(form->Document().Format(), (zirpel::ClipFormat{48000, true, true}));
+    EXPECT_TRUE(form->FNote->isVisible());
+    EXPECT_EQ(form->FNote->text(), QString::fromUtf8("24 Bit → 16 Bit"));
+
+    form->Document().SetSelection({2 * 12000, 2 * 36000});  // frames 12000 .. 36000
+    form->RunCommand([this] { form->CropToSelectionClick(); });
+    Answer({QStringLiteral("Ogg-Vorbis-Datei"), QStringLiteral("cut")}, [this] { form->SaveBtnClick(); });
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_FALSE(form->FNote->isVisible()) << "the note of the Open is gone";
+    ASSERT_TRUE(zirpel::test::RunTool("oggdec -Q -b 16 -o " + TempPath("cut.wav") + " " + TempPath("cut.ogg")));
+    const zirpel::WaveRead back = zirpel::ReadWaveFile(TempPath("cut.wav"));
+    ASSERT_TRUE(back.ok());
+    EXPECT_EQ(back.clip.format.sampleRate, 44100);  // the rate list's choice
+    EXPECT_NEAR(back.clip.span().frames(), 24000.0 * 44100 / 48000, 2.0);
 }

@@ -311,3 +311,18 @@ TEST_F(RealSaveTest, NothingToSaveBeforeAClipIsOpen) {
 }
 
 }  // namespace
+
+TEST_F(SaveTest, TheThirdEntryWritesOggAndTheSmallRingtoneOffersOnlyTheFirstTwo) {
+    Save(TempPath("ring"), 3);  // the entry after the two fixed ones
+    EXPECT_EQ(dialogs.saveRequests.back().moreFilters, "Ogg-Vorbis-Datei|*.OGG");
+    const auto ogg = ReadAll(TempPath("ring.ogg"));
+    ASSERT_GE(ogg.size(), 4u);
+    EXPECT_EQ(std::string(ogg.begin(), ogg.begin() + 4), "OggS");
+    EXPECT_TRUE(encoder.calls.empty()) << "Ogg does not go through the MP3 encoder";
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    form->SaveSmallBtnClick();  // cancelled: no answer queued
+    EXPECT_EQ(dialogs.saveRequests.back().filter, "MP3-Datei|*.MP3|WAV-Datei|*.WAV");
+    EXPECT_EQ(dialogs.saveRequests.back().moreFilters, "");
+    EXPECT_EQ(dialogs.saveRequests.back().filterIndex, 1);  // Ogg is not among its entries
+}
