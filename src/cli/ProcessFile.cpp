@@ -103,7 +103,7 @@ std::string NoticeText(const Notice& notice) {
 }
 
 FileOutcome ProcessFile(const Job& job, const std::vector<Operation>& operations, CliTools& tools,
-                        ProgressLine& progress) {
+                        ProgressLine& progress, const ReportRequest& reports) {
     if (progress.StopRequested()) return Fail(kExitFile, job.input, kMsgStopped);
     if (job.mustDifferFromInput && SameFile(job.input, job.output))
         return Fail(kExitFile, job.output, kMsgOutputIsInput);
@@ -121,6 +121,11 @@ FileOutcome ProcessFile(const Job& job, const std::vector<Operation>& operations
         }
     }
     if (progress.StopRequested()) return Fail(kExitFile, job.input, kMsgStopped);
+    outcome.reports = ReportLines(job, doc.Span(), doc.CurrentSelection(), reports);
+    const std::string warning = ReplacementWarning(job, doc.Span());
+    if (!warning.empty())
+        outcome.messages.push_back({job.output.empty() ? job.input : job.output, "Warnung: " + warning});
+    if (reports.dryRun || job.output.empty()) return outcome;
     Save(job, doc.Span(), tools, progress, outcome);
     return outcome;
 }

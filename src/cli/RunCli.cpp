@@ -43,7 +43,7 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
     const Plan plan = PlanJobs(request);
     if (!plan.ok()) return UsageError(env.err, plan.usageError);
 
-    if (!request.outDir.empty()) {
+    if (!request.outDir.empty() && !request.dryRun) {
         std::error_code ec;
         std::filesystem::create_directories(request.outDir, ec);
         if (ec || !std::filesystem::is_directory(request.outDir, ec)) {
@@ -61,11 +61,18 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
     Mp3Codec codec{mp3wav, formats, formatCount};
     CliTools tools{codec, env.encoder, env.tempFolder};
 
+    ReportRequest reports;
+    reports.dryRun = request.dryRun;
+    reports.measure = request.measure;
+    reports.suggest = request.suggest;
+    reports.suggestSeconds = request.suggestSeconds;
+
     ProgressLine progress(env.err, env.errIsTerminal && !request.quiet, env.stopRequested);
     int status = kExitDone;
     for (const Job& job : plan.jobs) {
-        const FileOutcome outcome = ProcessFile(job, request.operations, tools, progress);
+        const FileOutcome outcome = ProcessFile(job, request.operations, tools, progress, reports);
         progress.End();
+        for (const std::string& line : outcome.reports) env.out << PrintableText(line) << '\n';
         for (const FileMessage& m : outcome.messages)
             env.err << "zirpel: " << PrintableText(m.file) << ": " << PrintableText(m.text) << '\n';
         status = std::max<int>(status, outcome.code);
