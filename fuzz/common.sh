@@ -3,6 +3,7 @@
 # seeds and input size.
 #
 #   ZIRPEL_FUZZ_OUT=dir                   build and work folder (default build-fuzz)
+#   ZIRPEL_FUZZ_TARGETS="a b"             only these targets (default: every fuzz/*.cpp)
 #   CLANG=clang-16 CLANGXX=clang++-16     compilers to use
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -10,9 +11,11 @@ OUT=${ZIRPEL_FUZZ_OUT:-$ROOT/build-fuzz}
 CC_FUZZ=${CLANG:-clang}
 CXX_FUZZ=${CLANGXX:-clang++}
 
+# ZIRPEL_FUZZ_TARGETS="fuzz_toc fuzz_wave_reader" picks some; default all.
 TARGETS=""
 for src in "$ROOT"/fuzz/*.cpp; do
-    TARGETS="$TARGETS $(basename "$src" .cpp)"
+    name=$(basename "$src" .cpp)
+    case " ${ZIRPEL_FUZZ_TARGETS:-$name} " in *" $name "*) TARGETS="$TARGETS $name" ;; esac
 done
 COUNT=$(echo $TARGETS | wc -w)
 

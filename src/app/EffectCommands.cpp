@@ -6,6 +6,7 @@
 #include "app/MainUnit.h"
 #include "effects/EffectTable.h"
 #include "effects/ui/EchoFUnit.h"
+#include "effects/ui/LoudnessDialog.h"
 #include "effects/ui/SampleFormatFUnit.h"
 
 #include <QDialog>
@@ -46,6 +47,17 @@ void TMainForm::RunEffect(const zirpel::EffectEntry& effect) {
             if (ExecDialog(*SampleFormat) != QDialog::Accepted) return;
             argument.format = SampleFormat->Settings();
             break;
+        case zirpel::EffectParameter::Loudness: {
+            // The dialog shows what it measured and what the target will reach.
+            const zirpel::ClipSpan clip = FDocument.Span();
+            const zirpel::LoudnessMeasurement measured =
+                zirpel::MeasureLoudness(clip, zirpel::LoudnessFrames(clip, FDocument.CurrentSelection()));
+            LoudnessForm->Prefill(measured, clip.format.is16Bit, FLoudnessTarget);
+            if (ExecDialog(*LoudnessForm) != QDialog::Accepted || !measured.valid) return;
+            FLoudnessTarget = LoudnessForm->Target();
+            argument.lufs = FLoudnessTarget;
+            break;
+        }
     }
     // The document has redrawn what changed; an error changed nothing.
     const zirpel::Notice notice = zirpel::NoticeFor(FDocument.Apply(effect, argument));
@@ -65,3 +77,4 @@ void TMainForm::Rckwrts1Click() { RunEffect(Row<zirpel::EffectIndex("reverse")>(
 void TMainForm::Schneller101Click() { RunEffect(Row<zirpel::EffectIndex("faster")>()); }
 void TMainForm::Langsamer101Click() { RunEffect(Row<zirpel::EffectIndex("slower")>()); }
 void TMainForm::ChangeFormatClick() { RunEffect(Row<zirpel::EffectIndex("format")>()); }
+void TMainForm::LautheitAngleichenClick() { RunEffect(Row<zirpel::EffectIndex("loudness")>()); }

@@ -46,6 +46,12 @@ class TSampleFormat;
 class TMusikCDForm;
 class TAboutBox;
 class TEchoForm;
+class TLoudnessForm;
+class TReadout;
+class TSelectionForm;
+namespace zirpel {
+class PlaySource;
+}
 
 struct TProgressRect {
     std::int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
@@ -105,6 +111,15 @@ public:
     QMenu* MenuAnsicht = nullptr;
     QMenu* MenuEffekte = nullptr;
     QMenu* MenuHilfe = nullptr;
+    QAction* UndoAction = nullptr;  // "Rückgängig", first in "Bearbeiten"
+    QAction* RedoAction = nullptr;  // "Wiederherstellen"
+    // ---- ringtone helpers (additions) ----
+    TReadout* Readout = nullptr;      // the line of times and save facts above the tab
+    QPushButton* SeamBtn = nullptr;   // "Übergang anhören"
+    TSelectionForm* SelectionForm = nullptr;  // "Auswahl festlegen"
+    TLoudnessForm* LoudnessForm = nullptr;    // "Lautheit angleichen"
+    double FPickSeconds = 30;         // the suggestion's length, as last set in "Auswahl festlegen..."
+    double FLoudnessTarget = -14;     // the last target of "Lautheit angleichen..."
 
     // The secondary windows, created after the main window (CreateZirpelWindows).
     TSampleFormat* SampleFormat = nullptr;
@@ -134,6 +149,9 @@ public:
     void CropToSelectionClick();
     void CutSelectionBtnClick();
     void SelectNothingBtnClick();
+    // undo and redo of the document's steps
+    void UndoClick();
+    void RedoClick();
     // status bar
     void SetProStatus(std::int32_t percent);
     void StatusBar1DrawPanel(QPainter& painter, const QRect& rect);
@@ -157,6 +175,15 @@ public:
     void RunEffect(const zirpel::EffectEntry& effect);
     // audio CD
     void MusikCDBtnClick();
+    // ringtone helpers
+    void AuswahlFestlegenClick();          // "Bearbeiten" > "Auswahl festlegen..."
+    void KlingeltonVorschlagenClick();     // "Bearbeiten" > "Klingelton-Auswahl vorschlagen"
+    void LautheitAngleichenClick();        // "Effekte" > "Lautheit angleichen..."
+    void UebergangAnhoerenClick();         // "Übergang anhören": the seam, once
+    // Brings the readout up to date with the clip, the selection and the lists.
+    void RefreshReadout();
+    // Sets the selection, scrolls its start into view if it is not, redraws.
+    void ShowSelection(zirpel::Selection sel);
 
     // Opens `fileName` as "Öffnen..." does after its dialog (messages included).
     void OpenFile(const std::string& fileName);
@@ -201,6 +228,8 @@ protected:
 private:
     void BuildControls();
     void BuildMenu();
+    void BuildUndoCommands();   // the first entries of "Bearbeiten"
+    void UpdateUndoCommands();  // their texts and enabled states
     void FormCreate();
     bool FormCloseQuery();
     void FormClose();
@@ -264,6 +293,8 @@ private:
     std::shared_ptr<zirpel::PlayEvent> FFirstHalfEvent;   // play position reached byte 22050
     std::shared_ptr<zirpel::PlayEvent> FSecondHalfEvent;  // play position reached byte 44099
     zirpel::PositionNotify FNotifyPositions[2];
+    // PLAY and the seam: one play of `range` from `source` through the sound output.
+    void RunPlay(zirpel::FrameRange range, zirpel::PlaySource& source);
     zirpel::SoundResult FDSResult{};  // result of the last sound call
     bool FPlaying = false;            // PlayBtnClick's loop is running
 };

@@ -31,7 +31,10 @@
 
 #include "app/AboutBox.h"
 #include "app/AppIcon.h"
+#include "app/Readout.h"
 #include "cdrom/ui/MusikCDFUnit.h"
+#include "effects/ui/LoudnessDialog.h"
+#include "view/ui/SelectionDialog.h"
 #include "export/Mp3Lists.h"
 #include "formats/AudioFormats.h"
 #include "view/ui/PaintBox.h"
@@ -106,6 +109,11 @@ void TMainForm::BuildControls() {
     l4->setGeometry(196, 48, 80, 22);
     column->addWidget(top);
 
+    // The readout: times and what the saves will write, where a glance
+    // at the MP3 box and the waveform takes it in.
+    Readout = new TReadout(central);
+    column->addWidget(Readout);
+
     PageControl1 = new QTabWidget(central);
     TabSheet1 = new QWidget();
     PageControl1->addTab(TabSheet1, QString::fromUtf8("Datei zurechtschneiden"));
@@ -135,6 +143,15 @@ void TMainForm::BuildControls() {
     SchleifeCheck = new QCheckBox(QString::fromUtf8("In einer Schleife kontinuierlich abspielen"), Panel1);
     SchleifeCheck->setGeometry(400, 40, 290, 25);
     SchleifeCheck->setChecked(true);
+    // Beside the play controls, in the free end of the zoom row.
+    SeamBtn = MakeButton(Panel1, "Übergang anhören", 592, 8, 96);
+    // The free end of the row is 96 pixels wide: a smaller face where the
+    // caption would not fit.
+    for (QFont f = SeamBtn->font(); SeamBtn->sizeHint().width() > 96 && f.pointSize() > 6;) {
+        f.setPointSize(f.pointSize() - 1);
+        SeamBtn->setFont(f);
+    }
+    SeamBtn->setToolTip(QString::fromUtf8("Die letzten 2 Sekunden gehen in die ersten 2 über, einmal"));
     CropToSelection = MakeButton(Panel1, "Zur Auswahl zurechtschneiden", 8, 72, 201);
     CutSelectionBtn = MakeButton(Panel1, "Die Auswahl wegschneiden", 216, 72, 201);
     ChangeFormat = MakeButton(Panel1, "Sampleformat ändern...", 424, 72, 161);
@@ -186,6 +203,9 @@ void TMainForm::BuildControls() {
     Wire(RxSlider1, &QScrollBar::valueChanged, &TMainForm::RxSlider1Change);
     Wire(PlayBtn, &QPushButton::clicked, &TMainForm::PlayBtnClick);
     Wire(StopBTN, &QPushButton::clicked, &TMainForm::StopBTNClick);
+    Wire(SeamBtn, &QPushButton::clicked, &TMainForm::UebergangAnhoerenClick);
+    Wire(mp3format, &QComboBox::currentIndexChanged, &TMainForm::RefreshReadout);
+    Wire(BitRate, &QComboBox::currentIndexChanged, &TMainForm::RefreshReadout);
     Wire(CropToSelection, &QPushButton::clicked, &TMainForm::CropToSelectionClick);
     Wire(CutSelectionBtn, &QPushButton::clicked, &TMainForm::CutSelectionBtnClick);
     // The view reports the mouse and its size; the window decides what they mean.
@@ -228,6 +248,7 @@ void TMainForm::BuildMenu() {
     AddMenuCommand(MenuDatei, QString::fromUtf8("Beenden"), &TMainForm::Beenden1Click);
 
     MenuBearbeiten = bar->addMenu(QString::fromUtf8("Bearbeiten"));
+    BuildUndoCommands();
     AddEffectCommand(MenuBearbeiten, zirpel::EffectRow<zirpel::EffectIndex("crop")>());
     AddEffectCommand(MenuBearbeiten, zirpel::EffectRow<zirpel::EffectIndex("cut")>());
     MenuBearbeiten->addSeparator();
@@ -235,6 +256,10 @@ void TMainForm::BuildMenu() {
                    &TMainForm::SelectNothingBtnClick);
     MenuBearbeiten->addSeparator();
     AddEffectCommand(MenuBearbeiten, zirpel::EffectRow<zirpel::EffectIndex("format")>());
+    MenuBearbeiten->addSeparator();
+    AddMenuCommand(MenuBearbeiten, QString::fromUtf8("Auswahl festlegen..."), &TMainForm::AuswahlFestlegenClick);
+    AddMenuCommand(MenuBearbeiten, QString::fromUtf8("Klingelton-Auswahl vorschlagen"),
+                   &TMainForm::KlingeltonVorschlagenClick);
 
     MenuAnsicht = bar->addMenu(QString::fromUtf8("Ansicht"));
     AddMenuCommand(MenuAnsicht, QString::fromUtf8("Ganze Datei"), &TMainForm::ZoomOutFullClick);
@@ -255,6 +280,8 @@ void TMainForm::BuildMenu() {
         AddEffectCommand(MenuEffekte, row);
         previous = &row;
     }
+    // After the table's rows (the last of them is "Lautheit angleichen...").
+    AddMenuCommand(MenuEffekte, QString::fromUtf8("Übergang anhören"), &TMainForm::UebergangAnhoerenClick);
 
     MenuHilfe = bar->addMenu(QString::fromUtf8("Hilfe"));
     AddMenuCommand(MenuHilfe, QString::fromUtf8("Über das Programm..."),
@@ -282,6 +309,8 @@ void TMainForm::FormCreate() {
     mp3format->setCurrentIndex(1);
     BitRate->setCurrentIndex(11);
     FViewBitmap = QImage();
+    SelectionForm = new TSelectionForm(this);
+    LoudnessForm = new TLoudnessForm(this);
     RunCommand([this] { SetUpPlayback(); });
     RunCommand([this] { EnumerateCodecFormats(); });
 }

@@ -3,6 +3,7 @@
 // Qt-free RunPlayLoop; this file connects it to the window.
 #include <QCheckBox>
 #include <QPushButton>
+#include <QPointer>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include "app/MainUnit.h"
 #include "app/WindowTask.h"
 #include "playback/PlayLoop.h"
+#include "playback/Seam.h"
 #include "view/WaveformGeometry.h"
 #include "view/ui/PaintBox.h"
 
@@ -35,6 +37,26 @@ public:
 
 private:
     TMainForm& FForm;
+};
+
+// The seam: a short clip of its own, played once; the cursor shows where
+// in the real clip each part comes from.
+class SeamPlaySource final : public zirpel::PlaySource {
+public:
+    SeamPlaySource(TMainForm& form, zirpel::SeamClip seam) : FWindow(form), FSeam(std::move(seam)) {}
+    std::int32_t Frames() const { return FSeam.clip.span().frames(); }
+    zirpel::ClipSpan CurrentClip() const override { return FSeam.clip.span(); }
+    bool LoopChecked() const override { return false; }
+    void DrawCursor(std::int64_t sampleIndex) override {
+        // The loop's position may run past the seam's end into silence.
+        const std::int64_t frame = FSeam.clip.format.stereo ? sampleIndex / 2 : sampleIndex;
+        const std::int64_t last = std::max<std::int64_t>(Frames() - 1, 0);
+        FWindow.DrawCursor(FSeam.SourceSampleIndex(std::clamp<std::int64_t>(frame, 0, last)));
+    }
+
+private:
+    WindowPlaySource FWindow;
+    zirpel::SeamClip FSeam;
 };
 
 }  // namespace
@@ -82,13 +104,26 @@ void TMainForm::ReleasePlayback() {
 }
 
 void TMainForm::PlayBtnClick() {
+    const zirpel::ClipSpan clip = FDocument.Span();
+    WindowPlaySource source(*this);
+    RunPlay(zirpel::PlayFrames(FDocument.CurrentSelection(), clip.frames(), clip.format), source);
+}
+
+void TMainForm::UebergangAnhoerenClick() {
+    if (FPlaying) return;
+    const zirpel::ClipSpan clip = FDocument.Span();
+    SeamPlaySource source(
+        *this, zirpel::BuildSeam(clip, zirpel::PlayFrames(FDocument.CurrentSelection(), clip.frames(), clip.format)));
+    RunPlay({0, source.Frames()}, source);
+}
+
+void TMainForm::RunPlay(zirpel::FrameRange range, zirpel::PlaySource& source) {
     // Without a sound output the program is on its way out; a nested click
     // cannot start a second loop on the same buffer.
     if (FPlaying || !FPlayBuffer || !FFirstHalfEvent || !FSecondHalfEvent) return;
 
-    const zirpel::ClipSpan clip = FDocument.Span();
-    const zirpel::FrameRange range = zirpel::PlayFrames(FDocument.CurrentSelection(), clip.frames(), clip.format);
     PlayBtn->setEnabled(false);
+    SeamBtn->setEnabled(false);
     StopBTN->setEnabled(true);
     FStopRequested = false;
     FPlaying = true;
@@ -99,11 +134,11 @@ void TMainForm::PlayBtnClick() {
     const auto firstHalf = FFirstHalfEvent;
     const auto secondHalf = FSecondHalfEvent;
     const QPointer<TMainForm> alive(this);
-    WindowPlaySource source(*this);
     WindowTask task(*this);
     const auto finish = [this] {
         FPlaying = false;
         PlayBtn->setEnabled(true);
+        SeamBtn->setEnabled(true);
         StopBTN->setEnabled(false);
         PaintBox1Paint();  // also removes the play cursor
     };

@@ -19,7 +19,6 @@ void TMainForm::SetProStatus(std::int32_t percent) {
     if (!zirpel::ProgressIsValid(percent)) return;
     if (percent < FProgress) {
         FProgress = percent;
-        StatusPanel1->CountFullRepaint();
         StatusBar1->repaint();
         StatusPanel1->repaint();
         return;

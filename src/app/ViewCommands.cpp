@@ -1,6 +1,7 @@
 // The waveform view's commands: repaint, zoom, scrolling, mouse selection,
 // and what the view does when the document changes. The
 // arithmetic lives in the Qt-free view core.
+#include <QComboBox>
 #include <QLabel>
 #include <QScrollBar>
 #include <QSpinBox>
@@ -9,6 +10,7 @@
 #include <limits>
 
 #include "app/MainUnit.h"
+#include "app/Readout.h"
 #include "view/Selection.h"
 #include "view/WaveformGeometry.h"
 #include "view/Zoom.h"
@@ -17,6 +19,9 @@
 
 void TMainForm::DocumentChanged(const zirpel::DocumentChange& change) {
     using Kind = zirpel::DocumentChange::Kind;
+    UpdateUndoCommands();
+    // Every change of the clip, its rate or the selection shows in the readout.
+    RefreshReadout();
     switch (change.kind) {
         case Kind::ClipReplaced:
             UpdateForClip();
@@ -111,3 +116,9 @@ void TMainForm::PaintBox1MouseMove(int x, bool leftButtonHeld) {
 void TMainForm::PaintBox1MouseUp(int x) { FDocument.SetSelection({FDocument.SelAnchor(), IndexUnderMouse(x)}); }
 
 void TMainForm::SelectNothingBtnClick() { FDocument.SetSelection({0, 0}); }
+
+void TMainForm::RefreshReadout() {
+    if (Readout)
+        Readout->Update(FDocument.Span(), FDocument.CurrentSelection(), mp3format->currentText().toInt(),
+                        BitRate->currentText().toInt());
+}

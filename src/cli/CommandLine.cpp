@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "view/SelectionTime.h"
+
 namespace zirpel::cli {
 namespace {
 
@@ -47,6 +49,9 @@ public:
                 Word(a);
             }
         }
+        // "--select suggest" picks as long as --suggest says, wherever it stands.
+        for (Operation& op : r_.operations)
+            if (op.kind == Operation::Kind::Select) op.select.suggestSeconds = r_.suggestSeconds;
         return {std::move(r_), std::move(error_)};
     }
 
@@ -89,7 +94,8 @@ private:
             if (!v) return;
             const auto spec = ParseSelectSpec(*v);
             if (!spec) {
-                error_ = "ungültige Auswahl " + Quoted(*v) + " (erwartet A:C, z. B. 100:2000 oder 4.5s:34.5s)";
+                error_ = "ungültige Auswahl " + Quoted(*v) +
+                         " (erwartet A:C, START+LÄNGE oder suggest, z. B. 100:2000, 4.5s:34.5s, 45s+30s)";
                 return;
             }
             Operation op;
@@ -118,6 +124,21 @@ private:
             }
             r_.bitRate = *kbps;
             r_.bitRateGiven = true;
+        } else if (Is(a, "--suggest")) {
+            const auto v = Value(a, "--suggest");
+            if (!v) return;
+            const auto end = ParseSelectEnd(*v);
+            const Extended seconds = !end ? 0 : end->inSeconds ? end->seconds : end->index;
+            if (!end || !(seconds > 0) || seconds > 24 * 3600) {
+                error_ = "--suggest " + Quoted(*v) + ": erwartet eine Länge wie 30s oder 0:40";
+                return;
+            }
+            r_.suggest = true;
+            r_.suggestSeconds = static_cast<double>(seconds);
+        } else if (a == "--dry-run") {
+            r_.dryRun = true;
+        } else if (a == "--measure") {
+            r_.measure = true;
         } else if (a == "--ringtone") {
             r_.ringtone = true;
         } else if (a == "--wav" || a == "--mp3" || a == "--ogg") {

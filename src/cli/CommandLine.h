@@ -39,6 +39,14 @@ struct CliRequest {
     bool quiet = false;
     bool dither = false;  // --dither: triangular dither where Open rounds to 16 bit
     int jobs = 0;         // -j / --jobs: files at once; 0 for one per core
+
+    // Reports on standard output (`--dry-run` writes nothing; with any of
+    // them the output may be left out).
+    bool dryRun = false;
+    bool measure = false;
+    bool suggest = false;          // --suggest T given
+    double suggestSeconds = 30;    // its T, also the length of "--select suggest"
+    bool reportOnly() const { return dryRun || measure || suggest; }
 };
 
 struct ParsedCommandLine {

@@ -92,13 +92,21 @@ Auswahl:
                      werden wie bei der Maus auf 0 bis zum letzten Index
                      begrenzt; Sekunden sind nicht auf 100 begrenzt. Darf
                      mehrmals stehen. Nach dem Öffnen ist nichts ausgewählt.
+  --select S+L       wählt ab S für die Länge L aus, wie „Auswahl
+                     festlegen...“ (z. B. 45s+30s oder 1:23,450+30s); Zeiten
+                     auch als Minuten:Sekunden. Das Ende darf bis zum Ende
+                     der Datei reichen.
+  --select suggest   wählt den Klingelton-Vorschlag: die lauteste Stelle
+                     (Länge von --suggest, sonst 30 s), die Enden in eine
+                     leise Stelle bis 0,25 s daneben gerückt
 
 Operationen:
 )") +
            OperationItems() + R"(  T liest sich wie das Feld „Zeitspanne:“: Sekunden mit Komma oder Punkt,
-  0,000001 bis 100. Ein T oder R außerhalb seiner Grenzen ist ein
-  Aufruffehler. Die Effekte wirken auf die Auswahl, ohne Auswahl auf die
-  ganze Datei. Nach crop, cut, crossfade und format ist nichts ausgewählt.
+  0,000001 bis 100. L ist die Ziel-Lautheit in LUFS (-60 bis 0, z. B. -14).
+  Ein T oder R außerhalb seiner Grenzen ist ein Aufruffehler. Die Effekte
+  wirken auf die Auswahl, ohne Auswahl auf die ganze Datei. Nach crop, cut,
+  crossfade und format ist nichts ausgewählt.
 
 Ausgabe:
   -o, --output DATEI  schreibt das Ergebnis einer Eingabedatei nach DATEI;
@@ -118,6 +126,16 @@ Ausgabe:
   --ringtone         als kleiner Zirpel: MP3 mit 11025 Hz und 8 kBit/s
   --dither           beim Öffnen mit Dreieck-Dither auf 16 Bit runden
   Eine Ausgabedatei wird erst ersetzt, wenn sie ganz geschrieben ist.
+
+Berichte (auf der Standardausgabe; mit ihnen darf die Ausgabe fehlen):
+  --dry-run          schreibt nichts; zeigt Länge, Auswahl und was gespeichert
+                     würde: Samplefrequenz und Bitrate, die der Encoder
+                     wirklich nimmt, Frames und Größe
+  --measure          integrierte Lautheit, Lautheitsumfang und Spitzenwert
+                     der Auswahl (sonst der ganzen Datei)
+  --suggest T        zeigt den Klingelton-Vorschlag der Länge T (z. B. 30s)
+  Ersetzt der Encoder eine gewählte Bitrate (8 kBit/s bei 44100 Hz wird
+  32 kBit/s), steht eine Warnung auf der Fehlerausgabe.
 
 Sonstiges:
   -q, --quiet        keine Fortschrittsanzeige (sie erscheint ohnehin nur,

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <new>
 
+#include "clip/DecimalText.h"
 #include "effects/FieldText.h"
 
 namespace zirpel::cli {
@@ -16,6 +17,10 @@ bool WithinLimits(const EffectEntry& effect, std::string_view value) {
     if (effect.parameter == EffectParameter::Time) {
         const Extended seconds = ParseSecondsText(value).value_or(effect.time.min);
         return seconds >= effect.time.min && seconds <= effect.time.max;
+    }
+    if (effect.parameter == EffectParameter::Loudness) {
+        const auto lufs = ParseDecimalText(value);
+        return lufs && *lufs >= kMinLoudnessTarget && *lufs <= kMaxLoudnessTarget;
     }
     if (effect.parameter != EffectParameter::Format) return true;
     const std::int64_t rate = ParseWholeText(RateOf(value)).value_or(kMinRate);
@@ -65,6 +70,8 @@ std::string OutOfRangeText(std::string_view word) {
     const std::size_t eq = word.find('=');
     const EffectEntry* effect = FindEffect(word.substr(0, eq));
     const std::string_view value = word.substr(eq + 1);
+    if (effect != nullptr && effect->parameter == EffectParameter::Loudness)
+        return "die Lautheit " + std::string(value) + " liegt nicht zwischen -60 und 0 LUFS";
     if (effect == nullptr || effect->parameter == EffectParameter::Format)
         return "die Samplerate " + std::string(RateOf(value)) + " liegt nicht zwischen " +
                std::to_string(kMinRate) + " und " + std::to_string(kMaxRate) + " Hz";

@@ -42,7 +42,7 @@ Plan PlanJobs(const CliRequest& r) {
     const bool mp3Options = r.ringtone || r.rateGiven || r.bitRateGiven;
     if (r.inputs.empty()) {
         error = "keine Eingabedatei angegeben";
-    } else if (r.output.empty() && r.outDir.empty()) {
+    } else if (r.output.empty() && r.outDir.empty() && !r.reportOnly()) {
         error = "keine Ausgabe angegeben (-o DATEI oder --out-dir ORDNER)";
     } else if (!r.output.empty() && !r.outDir.empty()) {
         error = "-o und --out-dir schließen sich aus";
@@ -82,7 +82,9 @@ Plan PlanJobs(const CliRequest& r) {
         job.mp3Rate = r.ringtone ? kRingtoneRate : r.mp3Rate;
         job.bitRate = r.ringtone ? kRingtoneBitRate : r.bitRate;
         job.dither = r.dither;
-        if (r.output.empty()) {
+        if (r.output.empty() && r.outDir.empty()) {
+            // A report alone: nothing is written.
+        } else if (r.output.empty()) {
             job.output = OutputNameInFolder(r.outDir, input, job.kind);
             job.mustDifferFromInput = true;
             const auto [it, fresh] = inputOf.emplace(job.output, input);

@@ -22,14 +22,15 @@ bool OutputsRepeat(const std::vector<Job>& jobs) {
 }
 
 void RunInParallel(const std::vector<Job>& jobs, const std::vector<Operation>& operations,
-                   const ParallelRun& run, ProgressLine& progress,
+                   const ReportRequest& reports, const ParallelRun& run, ProgressLine& progress,
                    const std::function<void(std::size_t, const FileOutcome&)>& done) {
     std::mutex lock;
     std::condition_variable changed;
     std::vector<std::optional<FileOutcome>> outcomes(jobs.size());
     std::size_t started = 0;  // files handed to a worker, a leading part of the list
     std::size_t next = 0;     // the first file not yet handed on to `done`
-    bool closed = false;      // a stop was seen: nothing more is started or put in place
+    bool closed = false;      // a stop ended the run: nothing more is started or put in place
+    bool stopNext = false;    // a stop came after a file that was done: the next one reports it
     int running = 0;
 
     // The stop request is asked from every worker, one at a time.
@@ -62,9 +63,9 @@ void RunInParallel(const std::vector<Job>& jobs, const std::vector<Operation>& o
             const SafeFile::CommitTurn turn([&, index] {
                 std::unique_lock l(lock);
                 changed.wait(l, [&] { return closed || next == index; });
-                return !closed;
+                return !closed && !stopNext;
             });
-            FileOutcome outcome = ProcessFile(jobs[index], operations, tools, quiet);
+            FileOutcome outcome = ProcessFile(jobs[index], operations, tools, quiet, reports);
             quiet.End();
             std::lock_guard g(lock);
             outcomes[index] = std::move(outcome);
@@ -80,25 +81,27 @@ void RunInParallel(const std::vector<Job>& jobs, const std::vector<Operation>& o
     running = workers;
     for (int i = 0; i < workers; ++i) threads.emplace_back(work);
 
-    // As when the files run one after the other, a stop leaves the files
-    // after the one during which it came alone.
+    // As when the files run one after the other: after a stop, a file that
+    // was done counts as done and the next one reports the stop; a file the
+    // stop ended reports it itself; nothing after that is handed on.
     progress.Begin("zirpel: " + std::to_string(jobs.size()) + " Dateien");
     std::unique_lock l(lock);
     for (;;) {
         changed.wait(l, [&] { return (next < jobs.size() && outcomes[next]) || running == 0; });
         if (next == jobs.size() || !outcomes[next]) break;
-        const FileOutcome outcome = std::move(*outcomes[next]);
+        FileOutcome outcome = std::move(*outcomes[next]);
         const std::size_t index = next;
-        bool stopped = closed;
-        if (!stopped) {
+        if (!closed) {
+            if (stopNext) outcome = StoppedBeforeStart(jobs[index]);  // its output was not put in place
             l.unlock();
             progress.End();
             done(index, outcome);
             progress.Progress(static_cast<std::int32_t>((index + 1) * 100 / jobs.size()));
-            stopped = stop();
+            const bool stopped = stopNext || stop();
             l.lock();
+            if (stopped && (stopNext || outcome.code != kExitDone)) closed = true;
+            else if (stopped) stopNext = true;
         }
-        closed = closed || stopped;
         ++next;
         changed.notify_all();
     }

@@ -35,12 +35,13 @@ struct ParallelRun {
 // Processes every job, `run.workers` at a time. Outputs are put in place in
 // input order, each only after the files before it were handed on: on the
 // calling thread, in input order, `done(index, outcome)` is called for each
-// file; meanwhile `progress` shows how many files are done. As in a run one
-// file after the other, a stop request leaves the files after the one it
-// came in alone: no output of theirs replaces anything, and `done` is not
-// called for them.
+// file; meanwhile `progress` shows how many files are done. A stop request
+// ends the run as in a run one file after the other: the file it came in
+// reports it (or, when that file was done, the next one, whatever it did
+// meanwhile), and the files after it are left alone; no output of theirs
+// replaces anything, and `done` is not called for them.
 void RunInParallel(const std::vector<Job>& jobs, const std::vector<Operation>& operations,
-                   const ParallelRun& run, ProgressLine& progress,
+                   const ReportRequest& reports, const ParallelRun& run, ProgressLine& progress,
                    const std::function<void(std::size_t, const FileOutcome&)>& done);
 
 // True when two jobs would write the same file: such a batch keeps the

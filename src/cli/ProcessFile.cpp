@@ -102,14 +102,16 @@ std::string NoticeText(const Notice& notice) {
     return notice.style == NoticeStyle::GeneralError ? GeneralErrorText(notice.text) : notice.text;
 }
 
+FileOutcome StoppedBeforeStart(const Job& job) { return Fail(kExitFile, job.input, kMsgStopped); }
+
 FileOutcome ProcessFile(const Job& job, const std::vector<Operation>& operations, CliTools& tools,
-                        ProgressLine& progress) {
-    if (progress.StopRequested()) return Fail(kExitFile, job.input, kMsgStopped);
+                        ProgressLine& progress, const ReportRequest& reports) {
+    if (progress.StopRequested()) return StoppedBeforeStart(job);
     if (job.mustDifferFromInput && SameFile(job.input, job.output))
         return Fail(kExitFile, job.output, kMsgOutputIsInput);
 
     FileOutcome outcome;
-    EditorDocument doc;  // nothing selected after opening
+    EditorDocument doc(0);  // no history; nothing selected after opening
     if (!Open(job, tools, progress, doc, outcome)) return outcome;
 
     for (const Operation& op : operations) {
@@ -121,6 +123,11 @@ FileOutcome ProcessFile(const Job& job, const std::vector<Operation>& operations
         }
     }
     if (progress.StopRequested()) return Fail(kExitFile, job.input, kMsgStopped);
+    outcome.reports = ReportLines(job, doc.Span(), doc.CurrentSelection(), reports);
+    const std::string warning = ReplacementWarning(job, doc.Span());
+    if (!warning.empty())
+        outcome.messages.push_back({job.output.empty() ? job.input : job.output, "Warnung: " + warning});
+    if (reports.dryRun || job.output.empty()) return outcome;
     Save(job, doc.Span(), tools, progress, outcome);
     return outcome;
 }

@@ -9,6 +9,7 @@
 #include "cli/Operation.h"
 #include "cli/OutputPlan.h"
 #include "cli/ProgressLine.h"
+#include "cli/Report.h"
 #include "codec/Mp3Import.h"
 #include "export/Mp3Encoder.h"
 
@@ -29,18 +30,24 @@ struct FileMessage {
 
 struct FileOutcome {
     ExitCode code = kExitDone;
-    std::vector<FileMessage> messages;
+    std::vector<FileMessage> messages;  // for standard error
+    std::vector<std::string> reports;   // for standard output
 };
 
 // The text a notice shows in the editor (the general error display adds
 // its full stop).
 std::string NoticeText(const Notice& notice);
 
-// Reads job.input, runs `operations` on it from an empty selection and
-// writes job.output. Read and write failures (a stop request included) are
+// Reads job.input, runs `operations` on it from an empty selection, adds
+// the reports asked for and writes job.output (not for a dry run, nor
+// without an output). An MP3 output whose bit rate the encoder replaces
+// gets a warning. Read and write failures (a stop request included) are
 // kExitFile, a failed operation kExitOperation; either way nothing is
 // written and an existing output file stays as it was.
 FileOutcome ProcessFile(const Job& job, const std::vector<Operation>& operations, CliTools& tools,
-                        ProgressLine& progress);
+                        ProgressLine& progress, const ReportRequest& reports = {});
+
+// What ProcessFile gives a file it is asked to start after a stop request.
+FileOutcome StoppedBeforeStart(const Job& job);
 
 }  // namespace zirpel::cli

@@ -45,7 +45,7 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
     const Plan plan = PlanJobs(request);
     if (!plan.ok()) return UsageError(env.err, plan.usageError);
 
-    if (!request.outDir.empty()) {
+    if (!request.outDir.empty() && !request.dryRun) {
         std::error_code ec;
         std::filesystem::create_directories(request.outDir, ec);
         if (ec || !std::filesystem::is_directory(request.outDir, ec)) {
@@ -54,7 +54,19 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
         }
     }
 
+    ReportRequest reports;
+    reports.dryRun = request.dryRun;
+    reports.measure = request.measure;
+    reports.suggest = request.suggest;
+    reports.suggestSeconds = request.suggestSeconds;
+
     ProgressLine progress(env.err, env.errIsTerminal && !request.quiet, env.stopRequested);
+    const auto hand = [&env](const FileOutcome& outcome, int& status) {
+        for (const std::string& line : outcome.reports) env.out << PrintableText(line) << '\n';
+        for (const FileMessage& m : outcome.messages)
+            env.err << "zirpel: " << PrintableText(m.file) << ": " << PrintableText(m.text) << '\n';
+        status = std::max<int>(status, outcome.code);
+    };
     const int cores = AvailableCores();
     int workers = std::min<int>(request.jobs > 0 ? request.jobs : cores, static_cast<int>(plan.jobs.size()));
     if (OutputsRepeat(plan.jobs)) workers = 1;
@@ -63,13 +75,9 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
         const ParallelRun run{env.codecs, env.encoder, env.tempFolder, workers, std::max(1, cores / workers),
                               env.stopRequested};
         int status = kExitDone;
-        RunInParallel(plan.jobs, request.operations, run, progress,
-                      [&](std::size_t, const FileOutcome& outcome) {
-                          for (const FileMessage& m : outcome.messages)
-                              env.err << "zirpel: " << m.file << ": " << m.text << '\n';
-                          status = std::max<int>(status, outcome.code);
-                      });
-        return progress.StopRequested() ? std::max<int>(status, kExitFile) : status;
+        RunInParallel(plan.jobs, request.operations, reports, run, progress,
+                      [&](std::size_t, const FileOutcome& outcome) { hand(outcome, status); });
+        return status;
     }
 
     // The MP3 import's codec side, set up as the window does at start.
@@ -83,11 +91,9 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
 
     int status = kExitDone;
     for (const Job& job : plan.jobs) {
-        const FileOutcome outcome = ProcessFile(job, request.operations, tools, progress);
+        const FileOutcome outcome = ProcessFile(job, request.operations, tools, progress, reports);
         progress.End();
-        for (const FileMessage& m : outcome.messages)
-            env.err << "zirpel: " << PrintableText(m.file) << ": " << PrintableText(m.text) << '\n';
-        status = std::max<int>(status, outcome.code);
+        hand(outcome, status);
         // After a termination signal the remaining files are left alone. A
         // file finished before the signal counts as done (the next one then
         // reports the stop); the file it interrupted said so itself.

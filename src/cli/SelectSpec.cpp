@@ -1,13 +1,14 @@
 #include "cli/SelectSpec.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <limits>
 #include <string>
 
 #include "effects/FieldText.h"
+#include "effects/SuggestPick.h"
 #include "view/Selection.h"
+#include "view/SelectionTime.h"
 
 namespace zirpel::cli {
 namespace {
@@ -32,7 +33,15 @@ std::optional<std::int64_t> ParseIndex(std::string_view t) {
 
 std::optional<SelectEnd> ParseEnd(std::string_view t) {
     SelectEnd end;
-    if (!t.empty() && (t.back() == 's' || t.back() == 'S')) {
+    const bool suffix = !t.empty() && (t.back() == 's' || t.back() == 'S');
+    if (t.find(':') != std::string_view::npos) {
+        const auto seconds = ParseClockTime(suffix ? t.substr(0, t.size() - 1) : t);
+        if (!seconds) return std::nullopt;
+        end.inSeconds = true;
+        end.seconds = *seconds;
+        return end;
+    }
+    if (suffix) {
         const auto seconds = ParseSeconds(t.substr(0, t.size() - 1));
         if (!seconds) return std::nullopt;
         end.inSeconds = true;
@@ -52,26 +61,48 @@ std::optional<Extended> ParseSeconds(std::string_view text) {
     return ParseSecondsText(text);
 }
 
+std::optional<SelectEnd> ParseSelectEnd(std::string_view text) { return ParseEnd(text); }
+
 std::optional<SelectSpec> ParseSelectSpec(std::string_view text) {
-    const std::size_t colon = text.find(':');
-    if (colon == std::string_view::npos || text.find(':', colon + 1) != std::string_view::npos)
-        return std::nullopt;
-    const auto anchor = ParseEnd(text.substr(0, colon));
-    const auto caret = ParseEnd(text.substr(colon + 1));
-    if (!anchor || !caret) return std::nullopt;
-    return SelectSpec{*anchor, *caret};
+    SelectSpec spec;
+    if (text == "suggest") {
+        spec.form = SelectSpec::Form::Suggest;
+        return spec;
+    }
+    // "S+L": a plus after the first character that is no exponent's sign.
+    for (std::size_t i = 1; i < text.size(); ++i) {
+        if (text[i] != '+' || text[i - 1] == 'e' || text[i - 1] == 'E') continue;
+        const auto start = ParseEnd(text.substr(0, i));
+        const auto length = ParseEnd(text.substr(i + 1));
+        if (!start || !length) continue;  // "5:+10" is an A:C with a signed index
+        spec.form = SelectSpec::Form::StartLength;
+        spec.anchor = *start;
+        spec.caret = *length;
+        return spec;
+    }
+    int found = 0;
+    for (std::size_t i = text.find(':'); i != std::string_view::npos; i = text.find(':', i + 1)) {
+        const auto anchor = ParseEnd(text.substr(0, i));
+        const auto caret = ParseEnd(text.substr(i + 1));
+        if (!anchor || !caret) continue;
+        spec.anchor = *anchor;
+        spec.caret = *caret;
+        ++found;
+    }
+    if (found != 1) return std::nullopt;
+    return spec;
 }
 
+namespace {
+
+std::int64_t IndexOf(const SelectEnd& end, const ClipSpan& clip) {
+    return end.inSeconds ? SampleIndexAtTime(end.seconds, clip.format) : end.index;
+}
+
+}  // namespace
+
 std::int32_t ResolveSelectEnd(const SelectEnd& end, const ClipSpan& clip) {
-    std::int64_t index = end.index;
-    if (end.inSeconds) {
-        // Rounded once to extended, then cut toward zero; an infinite or huge
-        // time is held far outside the clip, where the clamp below takes it.
-        Extended frame = std::trunc(end.seconds * static_cast<Extended>(clip.format.sampleRate));
-        if (std::isnan(frame)) frame = 0;  // an infinite time at 0 Hz
-        const Extended held = std::clamp<Extended>(frame, -kIndexLimit, kIndexLimit);
-        index = FrameToSampleIndex(static_cast<std::int64_t>(held), clip.format);
-    }
+    const std::int64_t index = IndexOf(end, clip);
     constexpr auto lo = std::numeric_limits<std::int32_t>::min();
     constexpr auto hi = std::numeric_limits<std::int32_t>::max();
     const auto x = static_cast<std::int32_t>(std::clamp<std::int64_t>(index, lo, hi));
@@ -80,7 +111,20 @@ std::int32_t ResolveSelectEnd(const SelectEnd& end, const ClipSpan& clip) {
 }
 
 Selection ResolveSelection(const SelectSpec& spec, const ClipSpan& clip) {
-    return {ResolveSelectEnd(spec.anchor, clip), ResolveSelectEnd(spec.caret, clip)};
+    switch (spec.form) {
+        case SelectSpec::Form::Ends:
+            return {ResolveSelectEnd(spec.anchor, clip), ResolveSelectEnd(spec.caret, clip)};
+        case SelectSpec::Form::StartLength: {
+            const std::int64_t start = IndexOf(spec.anchor, clip);
+            return HeldSelection(start, start + IndexOf(spec.caret, clip), clip);
+        }
+        case SelectSpec::Form::Suggest: {
+            const FrameSpan pick = SuggestPick(clip, spec.suggestSeconds);
+            return HeldSelection(FrameToSampleIndex(pick.first, clip.format),
+                                 FrameToSampleIndex(pick.end, clip.format), clip);
+        }
+    }
+    return {};
 }
 
 }  // namespace zirpel::cli

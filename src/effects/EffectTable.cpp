@@ -36,6 +36,12 @@ std::optional<EffectArgument> ReadEffectArgument(const EffectEntry& e, std::stri
         case EffectParameter::Format:
             if (!ParseFormat(text, a.format)) return std::nullopt;
             break;
+        case EffectParameter::Loudness: {
+            const auto lufs = ParseLoudnessTarget(text);
+            if (!lufs) return std::nullopt;
+            a.lufs = *lufs;
+            break;
+        }
     }
     return a;
 }
@@ -45,6 +51,7 @@ std::string_view ParameterPlaceholder(EffectParameter p) {
         case EffectParameter::None: return "";
         case EffectParameter::Time: return "T";
         case EffectParameter::Format: return "K,B,R";
+        case EffectParameter::Loudness: return "L";
     }
     return "";
 }

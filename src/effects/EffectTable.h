@@ -22,6 +22,7 @@
 #include "effects/Fade.h"
 #include "effects/FieldText.h"
 #include "effects/FormatChange.h"
+#include "effects/Loudness.h"
 #include "effects/Reverse.h"
 #include "effects/Speed.h"
 #include "effects/Volume.h"
@@ -33,6 +34,7 @@ enum class EffectParameter {
     None,
     Time,    // seconds, through the time dialog "Effekt" (T on the command line)
     Format,  // channels, width and rate, through "Sampleformat ändern" (K,B,R)
+    Loudness,  // a target in LUFS, through "Lautheit angleichen" (L)
 };
 
 // How a command changes the clip.
@@ -58,6 +60,7 @@ struct TimeLimits {
 struct EffectArgument {
     Extended seconds = 0;
     FormatChangeSettings format;
+    double lufs = kDefaultLoudnessTarget;
 };
 
 struct EffectEntry {
@@ -109,6 +112,12 @@ EffectStatus FromSelection(ClipSpan in, const Selection& s, const EffectArgument
 }
 inline EffectStatus CrossfadeClip(ClipSpan in, const Selection&, const EffectArgument& a, Clip& out) {
     return Crossfade(in, a.seconds, out);
+}
+inline EffectStatus MatchLoudnessRow(MutableClipSpan c, const Selection& s, const EffectArgument& a) {
+    return MatchLoudness(c, s, a.lufs);
+}
+inline FrameSpan LoudnessRowFrames(ClipSpan c, const Selection& s, const EffectArgument&) {
+    return LoudnessFrames(c, s);
 }
 inline EffectStatus FormatClip(ClipSpan in, const Selection&, const EffectArgument& a, Clip& out) {
     return ChangeFormat(in, a.format, out);
@@ -182,6 +191,14 @@ inline constexpr std::array kEffectTable{
                   "Sampleformat ändern: K = mono oder stereo, B = 8 oder 16 Bit, R = Samples pro Sekunde "
                   "(1 bis 200000)",
                   EffectMenu::Edit, 0, EffectParameter::Format, rows::FormatClip),
+    [] {
+        EffectEntry e = rows::InPlace("loudness", "Lautheit angleichen...",
+                                      "Lautheit angleichen: auf L LUFS (EBU R128), höchstens bis zur "
+                                      "Vollaussteuerung",
+                                      5, rows::MatchLoudnessRow, rows::LoudnessRowFrames);
+        e.parameter = EffectParameter::Loudness;
+        return e;
+    }(),
 };
 
 inline std::span<const EffectEntry> EffectTable() { return kEffectTable; }
@@ -207,11 +224,12 @@ constexpr const EffectEntry& EffectRow() {
 // The argument in a command-line text: a time as the time field reads it
 // (a non-number is the shortest time; the row's limits apply), the format
 // as "mono|stereo,8|16,RATE" with RATE as the rate field reads it (held
-// within 1..200000). nullopt for malformed format text. Rows without a
+// within 1..200000), a loudness as a number of LUFS (held within -60..0).
+// nullopt for malformed format or loudness text. Rows without a
 // parameter ignore the text.
 std::optional<EffectArgument> ReadEffectArgument(const EffectEntry& e, std::string_view text);
 
-// The placeholder the help writes for the parameter: "T", "K,B,R" or "".
+// The placeholder the help writes for the parameter: "T", "K,B,R", "L" or "".
 std::string_view ParameterPlaceholder(EffectParameter p);
 
 }  // namespace zirpel

@@ -1,9 +1,12 @@
 #include "export/LameEncoder.h"
 
+#include "export/LameSettings.h"
+
 #include <lame/lame.h>
 
 #include <algorithm>
 #include <limits>
+#include <vector>
 
 namespace zirpel {
 namespace {
@@ -34,31 +37,24 @@ LameEncoder::Stream* LameEncoder::Find(HBE_STREAM handle) {
     return it == streams_.end() ? nullptr : &it->second;
 }
 
-BE_ERR LameEncoder::beInitStream(const BE_CONFIG* config, std::uint32_t* samplesPerChunk,
-                                 std::uint32_t* outputBufferSize, HBE_STREAM* stream) {
-    if (config == nullptr || samplesPerChunk == nullptr || outputBufferSize == nullptr ||
-        stream == nullptr)
-        return BE_ERR_INVALID_FORMAT_PARAMETERS;
-    // Setting up a stream fills tables libmp3lame shares between streams:
-    // one set-up at a time.
-    std::lock_guard g(lock_);
-    if (config->dwConfig != BE_CONFIG_LAME || config->dwStructVersion < 1 ||
-        config->dwStructSize < CURRENT_STRUCT_SIZE)
+BE_ERR SetUpLame(lame_global_struct* gf, const BE_CONFIG& c, std::uint32_t& channels) {
+    if (c.dwConfig != BE_CONFIG_LAME || c.dwStructVersion < 1 ||
+        c.dwStructSize < CURRENT_STRUCT_SIZE)
         return BE_ERR_INVALID_FORMAT;
 
     // libmp3lame takes its rates and bit rate as int.
     constexpr std::uint32_t kIntMax = std::numeric_limits<int>::max();
-    if (config->dwSampleRate == 0 || config->dwSampleRate > kIntMax ||
-        config->dwReSampleRate > kIntMax || config->dwBitrate == 0 || config->dwBitrate > kIntMax)
+    if (c.dwSampleRate == 0 || c.dwSampleRate > kIntMax ||
+        c.dwReSampleRate > kIntMax || c.dwBitrate == 0 || c.dwBitrate > kIntMax)
         return BE_ERR_INVALID_FORMAT_PARAMETERS;
     // This layer writes constant bit rate only: a VBR stream would need its
     // header written back at the start of the file, which the stream
     // operations cannot do.
-    if (config->bEnableVBR != 0) return BE_ERR_INVALID_FORMAT_PARAMETERS;
+    if (c.bEnableVBR != 0) return BE_ERR_INVALID_FORMAT_PARAMETERS;
 
     MPEG_mode mode;
-    std::uint32_t channels = 2;
-    switch (config->nMode) {
+    channels = 2;
+    switch (c.nMode) {
         case BE_MP3_MODE_STEREO: mode = STEREO; break;
         case BE_MP3_MODE_JSTEREO: mode = JOINT_STEREO; break;
         case BE_MP3_MODE_DUALCHANNEL: mode = DUAL_CHANNEL; break;
@@ -69,26 +65,40 @@ BE_ERR LameEncoder::beInitStream(const BE_CONFIG* config, std::uint32_t* samples
         default: return BE_ERR_INVALID_FORMAT_PARAMETERS;
     }
 
+    lame_set_in_samplerate(gf, static_cast<int>(c.dwSampleRate));
+    // 0 lets libmp3lame choose; every caller here names the rate.
+    lame_set_out_samplerate(gf, static_cast<int>(c.dwReSampleRate));
+    lame_set_num_channels(gf, static_cast<int>(channels));
+    lame_set_mode(gf, mode);
+    lame_set_VBR(gf, vbr_off);
+    lame_set_brate(gf, static_cast<int>(c.dwBitrate));
+    if (c.nQuality == BE_QUALITY_HIGH) lame_set_quality(gf, 2);
+    lame_set_copyright(gf, c.bCopyright != 0 ? 1 : 0);
+    lame_set_original(gf, c.bOriginal != 0 ? 1 : 0);
+    lame_set_error_protection(gf, c.bCRC != 0 ? 1 : 0);
+    lame_set_extension(gf, c.bPrivate != 0 ? 1 : 0);
+    lame_set_emphasis(gf, static_cast<int>(std::min<std::uint32_t>(c.dwEmphasis, 3)));
+    // The file holds the encoded frames alone: no Xing/Info frame, no tags.
+    lame_set_bWriteVbrTag(gf, 0);
+    lame_set_write_id3tag_automatic(gf, 0);
+    lame_set_findReplayGain(gf, 0);
+    if (lame_init_params(gf) < 0) return BE_ERR_INVALID_FORMAT_PARAMETERS;
+    return BE_ERR_SUCCESSFUL;
+}
+
+BE_ERR LameEncoder::beInitStream(const BE_CONFIG* config, std::uint32_t* samplesPerChunk,
+                                 std::uint32_t* outputBufferSize, HBE_STREAM* stream) {
+    if (config == nullptr || samplesPerChunk == nullptr || outputBufferSize == nullptr ||
+        stream == nullptr)
+        return BE_ERR_INVALID_FORMAT_PARAMETERS;
+    // Setting up a stream fills tables libmp3lame shares between streams:
+    // one set-up at a time.
+    std::lock_guard g(lock_);
     std::unique_ptr<lame_global_struct, LameCloser> gf(lame_init());
     if (!gf) return BE_ERR_INVALID_FORMAT_PARAMETERS;
-    lame_set_in_samplerate(gf.get(), static_cast<int>(config->dwSampleRate));
-    // 0 lets libmp3lame choose; every caller here names the rate.
-    lame_set_out_samplerate(gf.get(), static_cast<int>(config->dwReSampleRate));
-    lame_set_num_channels(gf.get(), static_cast<int>(channels));
-    lame_set_mode(gf.get(), mode);
-    lame_set_VBR(gf.get(), vbr_off);
-    lame_set_brate(gf.get(), static_cast<int>(config->dwBitrate));
-    if (config->nQuality == BE_QUALITY_HIGH) lame_set_quality(gf.get(), 2);
-    lame_set_copyright(gf.get(), config->bCopyright != 0 ? 1 : 0);
-    lame_set_original(gf.get(), config->bOriginal != 0 ? 1 : 0);
-    lame_set_error_protection(gf.get(), config->bCRC != 0 ? 1 : 0);
-    lame_set_extension(gf.get(), config->bPrivate != 0 ? 1 : 0);
-    lame_set_emphasis(gf.get(), static_cast<int>(std::min<std::uint32_t>(config->dwEmphasis, 3)));
-    // The file holds the encoded frames alone: no Xing/Info frame, no tags.
-    lame_set_bWriteVbrTag(gf.get(), 0);
-    lame_set_write_id3tag_automatic(gf.get(), 0);
-    lame_set_findReplayGain(gf.get(), 0);
-    if (lame_init_params(gf.get()) < 0) return BE_ERR_INVALID_FORMAT_PARAMETERS;
+    std::uint32_t channels = 2;
+    const BE_ERR setUp = SetUpLame(gf.get(), *config, channels);
+    if (setUp != BE_ERR_SUCCESSFUL) return setUp;
 
     const int outRate = lame_get_out_samplerate(gf.get());
     const int kbps = lame_get_brate(gf.get());
@@ -158,6 +168,33 @@ BE_ERR LameEncoder::beDeinitStream(HBE_STREAM stream, std::uint8_t* output,
     if (result < 0) return BE_ERR_INVALID_FORMAT_PARAMETERS;
     *written = static_cast<std::uint32_t>(result);
     return BE_ERR_SUCCESSFUL;
+}
+
+std::optional<LameEncoder::StreamFacts> LameEncoder::ProbeStream(HBE_STREAM stream) {
+    Stream* s = Find(stream);
+    if (s == nullptr) return std::nullopt;
+    lame_global_struct* gf = s->lame.get();
+    StreamFacts f;
+    f.outRate = lame_get_out_samplerate(gf);
+    f.kbps = lame_get_brate(gf);
+    f.frameSamples = lame_get_framesize(gf);
+    f.version = lame_get_version(gf);
+    // Samples taken in but not yet encoded, plus those of the frames already
+    // written, less the encoder's start-up count: the samples the input
+    // became at the output rate. Unchanged means no resampling.
+    constexpr int kProbeFrames = 2048;
+    std::vector<short> silence(kProbeFrames * s->channels, 0);
+    std::vector<unsigned char> out(s->bufferSize);
+    const int before = lame_get_mf_samples_to_encode(gf) + lame_get_frameNum(gf) * f.frameSamples;
+    const int result = s->channels == 1
+        ? lame_encode_buffer(gf, silence.data(), silence.data(), kProbeFrames, out.data(),
+                             static_cast<int>(out.size()))
+        : lame_encode_buffer_interleaved(gf, silence.data(), kProbeFrames, out.data(),
+                                         static_cast<int>(out.size()));
+    if (result < 0) return std::nullopt;
+    const int after = lame_get_mf_samples_to_encode(gf) + lame_get_frameNum(gf) * f.frameSamples;
+    f.resamples = after - before != kProbeFrames;
+    return f;
 }
 
 BE_ERR LameEncoder::beCloseStream(HBE_STREAM stream) {

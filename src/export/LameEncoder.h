@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 #include "export/Mp3Encoder.h"
 
@@ -32,6 +33,21 @@ public:
     BE_ERR beDeinitStream(HBE_STREAM stream, std::uint8_t* output,
                           std::uint32_t* written) override;
     BE_ERR beCloseStream(HBE_STREAM stream) override;
+
+    // What libmp3lame made of an open stream's settings. The output rate
+    // and bit rate may differ from the record's where libmp3lame replaces
+    // them (8 kbit/s at 44100 Hz becomes 32); `resamples` tells whether it
+    // converts the input rate (it leaves rates within about 0.05 % alone).
+    struct StreamFacts {
+        int outRate = 0;
+        int kbps = 0;
+        int frameSamples = 0;  // samples per MP3 frame at the output rate
+        int version = 0;       // lame_get_version: 1 MPEG-1, 0 MPEG-2 or 2.5
+        bool resamples = false;
+    };
+    // Finds them by feeding the stream a little silence, so the stream can
+    // only be closed afterwards. nullopt for an unknown handle.
+    std::optional<StreamFacts> ProbeStream(HBE_STREAM stream);
 
     // The largest chunk, in frames, that the reported output buffer size is
     // guaranteed to hold the output of.

@@ -1,6 +1,7 @@
 // Every row of the effect table through the document: what it leaves in the
-// clip and the selection. A row without a case here does not compile. The
-// effects' arithmetic is tested with the effects.
+// clip and the selection, and that undo gives back the very bytes, format,
+// rate and selection it found and redo its result. A row without a case
+// here does not compile. The effects' arithmetic is tested with the effects.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -25,6 +26,7 @@ struct RowCase {
     std::int32_t outSize;
     std::int32_t outRate;
     bool clearsSelection;
+    EffectStatus status = EffectStatus::Done;
 };
 
 // At 4 Hz, 0,5 s is 2 frames and 1 s is 4.
@@ -43,6 +45,8 @@ constexpr std::array kCases{
     RowCase{"faster", "", 100, kInput, 10, 110, false},
     RowCase{"slower", "", 100, kInput, 10, 90, false},
     RowCase{"format", "mono,8,2", 4, {100, 120, 140, 160, 180}, 5, 2, true},
+    // No loudness can be measured at 4 Hz: the clip stays (measured at real rates with the effects).
+    RowCase{"loudness", "-14", 4, kInput, 10, 4, false, EffectStatus::Unchanged},
 };
 
 constexpr bool EveryRowHasACase() {
@@ -55,7 +59,7 @@ constexpr bool EveryRowHasACase() {
 }
 static_assert(EveryRowHasACase(), "every row of the effect table needs a case here");
 
-TEST(EffectRows, EachRowChangesTheClipAsItsCommandDoes) {
+TEST(EffectRows, EachRowChangesTheClipAndUndoRedoGiveItBack) {
     for (const RowCase& c : kCases) {
         SCOPED_TRACE(c.name);
         const EffectEntry& row = *FindEffect(c.name);
@@ -68,7 +72,7 @@ TEST(EffectRows, EachRowChangesTheClipAsItsCommandDoes) {
         EditorDocument doc;
         doc.Replace({input, {c.rate, false, false}}, "Öffnen");
         doc.SetSelection(kSelected);
-        ASSERT_EQ(doc.Apply(row, *argument), EffectStatus::Done);
+        ASSERT_EQ(doc.Apply(row, *argument), c.status);
         const auto expect = [&](const std::vector<std::uint8_t>& bytes, std::int32_t rate, Selection sel) {
             EXPECT_EQ(doc.SampleData(), bytes);
             EXPECT_EQ(doc.SampleSize(), std::ssize(bytes));
@@ -78,6 +82,21 @@ TEST(EffectRows, EachRowChangesTheClipAsItsCommandDoes) {
             EXPECT_EQ(doc.SelCaret(), sel.caret);
         };
         expect(out, c.outRate, outSel);
+        if (c.status != EffectStatus::Done) {  // a refusal adds no step
+            EXPECT_EQ(doc.UndoName(), "Öffnen");
+            continue;
+        }
+        EXPECT_EQ(doc.UndoCount(), 2u);
+        EXPECT_EQ(doc.UndoName(), row.StepName());
+
+        // The user moves the selection: undo still puts back the one before the step.
+        doc.SetSelection({1, 1});
+        ASSERT_TRUE(doc.Undo());
+        expect(input, c.rate, kSelected);
+        EXPECT_EQ(doc.RedoName(), row.StepName());
+        ASSERT_TRUE(doc.Redo());
+        expect(out, c.outRate, outSel);
+        EXPECT_FALSE(doc.CanRedo());
     }
 }
 

@@ -31,7 +31,7 @@ EffectStatus Apply(const char* name, Clip& clip, Selection& sel, std::string_vie
 }
 
 TEST(EffectTable, TimeIsReadAsTheTimeFieldReadsIt) {
-    ASSERT_EQ(EffectTable().size(), 13u);  // crop, cut, the ten effects, format
+    ASSERT_EQ(EffectTable().size(), 14u);  // crop, cut, the ten effects, format, loudness
     EXPECT_EQ(FindEffect("reverse")->parameter, EffectParameter::None);
     EXPECT_EQ(FindEffect("Fade-In"), nullptr);
     Clip comma = Clip16(V(12, 800), false, 8), point = comma, direct = comma;

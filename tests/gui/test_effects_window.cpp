@@ -71,12 +71,18 @@ protected:
 }  // namespace
 
 TEST_F(EffectsWindowTest, MenusListTheEntriesInOrderAndOpeningEffekteScrollsBack) {
-    EXPECT_EQ(MenuTexts(form->MenuEffekte),
+    EXPECT_EQ(MenuTexts(form->MenuEffekte).mid(0, 13),
               (QStringList{"Echo...", "Weich einblenden", "Weich ausblenden",
                            QString::fromUtf8("Ende auf Anfang überblenden"), "-",
                            QString::fromUtf8("Maximale Lautstärke"), "Lauter 10%", "Leiser 10%", "-",
                            QString::fromUtf8("Rückwärts"), "-", "Schneller 10%", "Langsamer 10%"}));
-    EXPECT_EQ(MenuTexts(form->MenuBearbeiten).back(), QString::fromUtf8("Sampleformat ändern..."));
+    // "Bearbeiten" opens with "Rückgängig", "Wiederherstellen" and a separator.
+    EXPECT_EQ(MenuTexts(form->MenuBearbeiten).mid(3, 6),
+              (QStringList{"Zur Auswahl zurechtschneiden", "Die Auswahl wegschneiden", "-",
+                           QString::fromUtf8("Nichts auswählen"), "-", QString::fromUtf8("Sampleformat ändern...")}));
+    // Later entries stand behind a separator.
+    EXPECT_EQ(MenuTexts(form->MenuEffekte).value(13, "-"), "-");
+    EXPECT_EQ(MenuTexts(form->MenuBearbeiten).value(9, "-"), "-");
     EXPECT_TRUE(MenuTexts(form->MenuDatei).contains("Von Musik-CD einlesen..."));
     for (QAction* a : form->MenuEffekte->actions()) EXPECT_TRUE(a->shortcut().isEmpty());
     EXPECT_TRUE(form->ChangeFormat->isEnabled());

@@ -1,0 +1,47 @@
+// The readout line above the waveform: the selection's times (or the
+// clip's length), and what "Speichern..." with the MP3 box and "Als kleiner
+// Zirpel Speichern..." will really write, with a plain warning where the
+// encoder replaces the chosen pair. One extra note line can be set by
+// other commands (SetOpenNote). The window calls Update after every change.
+#pragma once
+
+#include <QLabel>
+#include <QStringList>
+
+#include <optional>
+#include <tuple>
+
+#include "clip/Clip.h"
+#include "clip/Selection.h"
+#include "export/Mp3Prediction.h"
+
+class TReadout : public QLabel {
+    Q_OBJECT
+public:
+    explicit TReadout(QWidget* parent);
+
+    void Update(const zirpel::ClipSpan& clip, const zirpel::Selection& sel, std::int32_t mp3Rate,
+                std::int32_t bitRate);
+    // One note line under the readout (empty: none), kept until replaced.
+    void SetOpenNote(const QString& text);
+
+    // What the lines say, for the window's tests.
+    const QStringList& Lines() const { return lines_; }
+    const zirpel::Mp3Prediction& SavePrediction() const { return save_; }
+    const zirpel::Mp3Prediction& SmallPrediction() const { return small_; }
+    const QString& Warning() const { return warning_; }
+
+private:
+    // A prediction is asked of the encoder only when what it depends on changed.
+    using Key = std::tuple<std::int32_t, bool, bool, std::int64_t, std::int32_t, std::int32_t>;
+    const zirpel::Mp3Prediction& Predict(std::optional<Key>& key, zirpel::Mp3Prediction& cache,
+                                         const zirpel::ClipFormat& f, std::int64_t frames,
+                                         std::int32_t rate, std::int32_t kbps);
+    void Show();
+
+    std::optional<Key> saveKey_, smallKey_;
+    zirpel::Mp3Prediction save_, small_;
+    QStringList lines_;
+    QString warning_;
+    QString note_;
+};
