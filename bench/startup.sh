@@ -3,12 +3,17 @@
 # same Qt: each program is started on an X server (an Xvfb of its own) and
 # timed until the server maps its window (MapNotify), in alternating pairs.
 # Prints both medians and the ratio (goal: at most 1.5). The sound device is
-# SDL's silent driver, as on a machine without a sound server. It builds
-# nothing:
+# SDL's silent driver, as on a machine without a sound server. Both run on a
+# session bus of their own (dbus-run-session), as on a desktop: without one,
+# Qt's accessibility bridge, which the editor's first button wakes, would
+# try to start a bus for every start. It builds nothing:
 #   cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release && cmake --build build/release
 #   bash bench/startup.sh [build dir, default build/release] [pairs, default 15]
 set -euo pipefail
-build=${1:-build/release}
+if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] && command -v dbus-run-session >/dev/null; then
+  exec dbus-run-session -- bash "$0" "$@"
+fi
+build=$(realpath "${1:-build/release}")
 pairs=${2:-15}
 editor=$build/zirpel-editor
 empty=$build/bench/startup_empty_window
@@ -23,8 +28,10 @@ display=:$((100 + RANDOM % 800))
 Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp > "$work/xvfb.log" 2>&1 &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
-export DISPLAY=$display QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy
-for _ in $(seq 50); do xdpyinfo > /dev/null 2>&1 && break; sleep 0.1; done
+export DISPLAY=$display QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy XDG_RUNTIME_DIR=$work
+chmod 700 "$work"
+for _ in $(seq 200); do xdpyinfo > /dev/null 2>&1 && break; sleep 0.1; done
+xdpyinfo > /dev/null 2>&1 || { echo "Xvfb did not start:"; cat "$work/xvfb.log"; exit 1; }
 cd "$work"  # nothing the programs write lands in the tree
 
 echo "load: $(uptime)"

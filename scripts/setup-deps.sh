@@ -5,14 +5,14 @@ set -euo pipefail
 
 PACKAGES=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-translations-l10n
+  qt6-base-dev qt6-base-dev-tools libfontconfig-dev qt6-translations-l10n
   libmpg123-dev libmp3lame-dev libsdl2-dev libebur128-dev
   libsndfile1-dev libvorbis-dev libogg-dev libsamplerate0-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   lame mpg123
   sox flac vorbis-tools opus-tools
   desktop-file-utils dpkg-dev hyperfine lintian appstream
-  xvfb xauth
+  xvfb xauth x11-utils
   clang libclang-rt-14-dev
 )
 

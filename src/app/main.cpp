@@ -1,6 +1,7 @@
 // Program start: the application object, the command line, the German
-// translations of Qt's own dialogs, the platform services, the windows in
-// their order, the file named on the command line, and the message loop.
+// translations of Qt's own dialogs, the platform services, the main window
+// (shown) and then the secondary windows, the file named on the command
+// line, and the message loop.
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -8,6 +9,9 @@
 #include <QTranslator>
 
 #include <cstdio>
+#include <thread>
+
+#include <fontconfig/fontconfig.h>
 
 #include "app/AppIcon.h"
 #include "app/EditorArguments.h"
@@ -17,7 +21,12 @@
 #include "app/ZirpelWindows.h"
 
 int main(int argc, char** argv) {
+    // The fonts' configuration is read while the application connects to
+    // the display: the first caption needs it, and the library is safe to
+    // start from another thread.
+    std::thread fonts([] { FcInit(); });
     QApplication app(argc, argv);
+    fonts.join();
     QApplication::setApplicationName(QStringLiteral("Zirpel-Editor"));
     QApplication::setApplicationVersion(QStringLiteral("1.0"));
     QApplication::setWindowIcon(ZirpelIcon());
@@ -45,9 +54,12 @@ int main(int argc, char** argv) {
         QApplication::installTranslator(&qtTranslator);
 
     RealServices real;
-    auto mainForm = CreateZirpelWindows(real.Complete());
+    auto mainForm = CreateMainWindow(real.Complete());
     TerminationSignals termination([form = mainForm.get()] { form->Terminate(); });
     mainForm->show();
+    // None of the secondary windows is visible at start: they are built
+    // while the window system maps the main window.
+    CreateSecondaryWindows(*mainForm);
     if (!args.file.isEmpty()) {
         // Once the window is up, so the import's progress and any message
         // appear over it.
