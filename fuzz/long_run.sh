@@ -22,6 +22,7 @@ case $RUNS$PARALLEL in
 esac
 fuzz_tools_present || exit 1
 fuzz_build
+fuzz_make_mp3_streams
 
 LOGS="$OUT/long"
 mkdir -p "$LOGS"

@@ -8,7 +8,6 @@
 #include <QImage>
 #include <QMainWindow>
 
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -74,9 +73,8 @@ public:
     QImage FViewBitmap;
     std::int32_t FProgress = 0;
     TProgressRect FProgressRect;
-    // What the bar last showed, and when it was painted.
-    std::int32_t FPaintedProgress = 0;
-    std::chrono::steady_clock::time_point FLastProgressPaint{};
+    // Right end of the navy the bar shows on the screen.
+    std::int32_t FNavyRight = 0;
 
     // ---- controls ----
     QPushButton* OpenBtn = nullptr;
