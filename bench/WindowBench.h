@@ -24,6 +24,7 @@
 
 #include <sys/resource.h>
 #include <time.h>
+#include <unistd.h>
 
 #include "gui/ScriptedDialogs.h"
 #include "app/MainUnit.h"
@@ -32,11 +33,43 @@
 
 namespace bench {
 
-// Qt draws into memory and SDL opens its silent driver: the benchmarks need
-// no display and no sound card, and nothing pops up while they run.
+// Set in the second run of a window benchmark, the one on an X server.
+inline bool OnXServer() {
+    const char* v = std::getenv("ZIRPEL_BENCH_ON_X");
+    return v != nullptr && *v != '\0';
+}
+
+// Offscreen Qt draws into memory; the second run draws on the X server that
+// xvfb-run started (QT_QPA_PLATFORM=xcb). SDL opens its silent driver: the
+// benchmarks need no sound card, and nothing pops up on the user's screen.
 inline void UseHeadlessPlatform() {
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    ::setenv("QT_QPA_PLATFORM", OnXServer() ? "xcb" : "offscreen", 1);
     ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+}
+
+// Which of the two runs this is, for the printed lines.
+inline const char* PlatformName() { return OnXServer() ? "on an X server (Xvfb, xcb)" : "offscreen"; }
+
+// Starts this program once more under xvfb-run, with the same arguments, so
+// that its benchmarks run on an X server too and print their own ratios.
+// Nothing happens in that second run itself, or where xvfb-run is missing.
+inline void RunAgainOnXServer(int argc, char** argv) {
+    if (OnXServer()) return;
+    if (std::system("command -v xvfb-run > /dev/null 2>&1") != 0) {
+        std::printf("\nxvfb-run is not installed (package xvfb): no run on an X server\n");
+        return;
+    }
+    std::string cmd = "ZIRPEL_BENCH_ON_X=1 xvfb-run -a -s '-screen 0 1280x1024x24' /proc/" +
+                      std::to_string(::getpid()) + "/exe";
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        std::string quoted = "'";
+        for (char c : a) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        cmd += " " + quoted + "'";
+    }
+    std::printf("\n======== the same on an X server ========\n");
+    std::fflush(stdout);
+    if (std::system(cmd.c_str()) != 0) std::printf("the run on the X server failed\n");
 }
 
 // The main window as the program creates it, every dialog answered from
@@ -157,8 +190,8 @@ inline void PrintComparison(const char* ours, const char* tool, const char* what
                 a.cpu * 1e3);
     std::printf("%-22s median of %zu runs: wall %8.1f ms, CPU %8.1f ms\n", tool, b.runs, b.wall * 1e3,
                 b.cpu * 1e3);
-    std::printf("ratio %s, wall clock: %.3f\n", what, a.wall / b.wall);
-    std::printf("ratio %s, CPU time:   %.3f\n", what, a.cpu / b.cpu);
+    std::printf("ratio %s, wall clock, %s: %.3f\n", what, PlatformName(), a.wall / b.wall);
+    std::printf("ratio %s, CPU time,   %s: %.3f\n", what, PlatformName(), a.cpu / b.cpu);
     std::printf("goal: %s\n", goal);
 }
 

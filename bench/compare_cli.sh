@@ -1,18 +1,26 @@
 #!/usr/bin/env bash
 # Whole-process timing of the command line beside the tools it is measured
-# against, on a 5-minute 44100 Hz stereo clip:
-#   zirpel in.mp3 -o out.wav                 vs  mpg123 -w out.wav in.mp3   (goal: at most 1.1x)
-#   zirpel in.wav -o out.mp3 --bitrate 128   vs  lame with the same settings (goal: at most 1.05x)
+# against, with a byte check for each:
+#   zirpel in.mp3 -o out.wav, 5 and 60 minutes   vs  mpg123 -w out.wav in.mp3   (goal: at most 0.6x
+#                                                    on 2 cores; the same PCM)
+#   zirpel in.wav -o out.mp3 --bitrate 128        vs  lame with the same settings (goal: at most
+#                                                    1.05x; the same bytes)
+#   zirpel <20 songs> --ringtone --out-dir r/     vs  a shell loop of lame --mp3input over them
+#                                                    (goal: at most 0.6x on all cores; each
+#                                                    output the bytes of mpg123 -w then lame)
 # The lame settings are the editor's MP3 save (plain stereo, CBR, quality 2,
-# copyright bit, no VBR header, no ReplayGain); the script checks that both
-# write identical bytes. Timing by hyperfine where installed (else the runs
-# alternate between the two programs); the medians are compared. It builds nothing:
+# copyright bit, no VBR header, no ReplayGain). The hour is twelve copies of
+# the 5-minute song without its Xing/LAME frame, the 20 songs are that hour
+# cut into 3-minute pieces at frame boundaries. Timing by hyperfine where
+# installed (else the runs alternate between the two programs); the medians
+# are compared, with the machine's load before and after. It builds nothing:
 #   cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release
 #   cmake --build build/release --target zirpel
-#   bash bench/compare_cli.sh [build dir, default build/release] [runs, default 10]
+#   bash bench/compare_cli.sh [build dir, default build/release] [runs, default 10; 3 for the hour and the batch]
 set -euo pipefail
 build=${1:-build/release}
 runs=${2:-10}
+long_runs=$(( runs < 3 ? runs : 3 ))
 zirpel=$build/zirpel
 [ -x "$zirpel" ] || { echo "$zirpel is missing: build it first (cmake --build $build --target zirpel)"; exit 1; }
 for tool in lame mpg123 perl; do
@@ -44,7 +52,30 @@ perl -e '
     print pack("s<*", @s);
   }' > "$work/in.wav"
 lame --quiet -b 128 --cbr "$work/in.wav" "$work/in.mp3"
-echo "input: $(stat -c %s "$work/in.wav") bytes WAV, $(stat -c %s "$work/in.mp3") bytes MP3 (5 minutes, 128 kbit/s)"
+lame --quiet -t -b 128 --cbr "$work/in.wav" "$work/frames.mp3"
+for _ in $(seq 12); do cat "$work/frames.mp3"; done > "$work/hour.mp3"
+# The hour in 3-minute songs (6891 frames of 1152 samples at 44100 Hz),
+# cut where a frame begins.
+mkdir -p "$work/songs"
+perl -e '
+  my ($in, $dir) = @ARGV;
+  open(my $f, "<:raw", $in) or die; local $/; my $d = <$f>;
+  my @rates = (0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320);
+  my ($pos, $frames, $song, $start) = (0, 0, 0, 0);
+  while ($pos + 4 <= length $d) {
+    my ($b1, $b2) = unpack("x C C", substr($d, $pos, 3));
+    my $len = int(144000 * $rates[$b2 >> 4] / 44100) + (($b2 >> 1) & 1);
+    last if $len <= 0;
+    $pos += $len;
+    if (++$frames == 6891 || $pos >= length $d) {
+      open(my $o, ">:raw", sprintf("%s/song%02d.mp3", $dir, ++$song)) or die;
+      print $o substr($d, $start, $pos - $start);
+      ($start, $frames) = ($pos, 0);
+    }
+  }' "$work/hour.mp3" "$work/songs"
+echo "input: $(stat -c %s "$work/in.wav") bytes WAV, $(stat -c %s "$work/in.mp3") bytes MP3 (5 minutes, 128 kbit/s),"
+echo "       $(stat -c %s "$work/hour.mp3") bytes MP3 (60 minutes), $(ls "$work/songs" | wc -l) songs of 3 minutes; $(nproc) cores"
+echo "load before: $(uptime)"
 
 # Milliseconds of one run of the given command, its output thrown away.
 time_ms() {
@@ -57,10 +88,10 @@ time_ms() {
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
-# compare <label> <goal> -- <ours...> -- <theirs...>
+# compare <label> <goal> <runs> -- <ours...> -- <theirs...>
 compare() {
-  local label=$1 goal=$2
-  shift 3
+  local label=$1 goal=$2 runs=$3
+  shift 4
   local ours=() theirs=()
   while [ "$1" != "--" ]; do ours+=("$1"); shift; done
   shift
@@ -89,17 +120,45 @@ compare() {
   }'
 }
 
+# The PCM after the 44-byte header of each WAV file.
+same_pcm() { cmp -s <(tail -c +45 "$1") <(tail -c +45 "$2"); }
+check() { if "$@"; then echo "identical"; else echo "DIFFERENT"; fi; }
+
 "$zirpel" "$work/in.wav" -o "$work/zirpel.mp3" --bitrate 128
 lame --quiet -m s -b 128 --cbr -q 2 -c -t --noreplaygain "$work/in.wav" "$work/lame.mp3"
-if cmp -s "$work/zirpel.mp3" "$work/lame.mp3"; then
-  echo "MP3 output of zirpel and lame: identical bytes"
-else
-  echo "MP3 output of zirpel and lame: DIFFERENT"
-fi
+echo "MP3 of zirpel and lame, 5 minutes: $(check cmp -s "$work/zirpel.mp3" "$work/lame.mp3") bytes"
+for f in in hour; do
+  "$zirpel" "$work/$f.mp3" -o "$work/zirpel-$f.wav"
+  mpg123 -q -w "$work/mpg123-$f.wav" "$work/$f.mp3"
+  echo "PCM of zirpel and mpg123 -w, $f.mp3: $(check same_pcm "$work/zirpel-$f.wav" "$work/mpg123-$f.wav")"
+done
+rm -f "$work"/zirpel-*.wav "$work"/mpg123-*.wav
+# The ringtone of each song: zirpel against mpg123 -w followed by lame with
+# the editor's settings (lame --mp3input decodes with a decoder of its own).
+"$zirpel" "$work"/songs/*.mp3 --ringtone --out-dir "$work/rings"
+mkdir -p "$work/check"
+same=0
+for f in "$work"/songs/*.mp3; do
+  mpg123 -q -w "$work/check/pcm.wav" "$f"
+  lame --quiet -m s -b 8 --resample 11.025 --cbr -q 2 -c -t --noreplaygain "$work/check/pcm.wav" "$work/check/ring.mp3"
+  cmp -s "$work/check/ring.mp3" "$work/rings/$(basename "$f")" && same=$((same + 1))
+done
+echo "ringtones of zirpel and of mpg123 -w + lame: $same of $(ls "$work/songs" | wc -l) identical"
+rm -rf "$work/check" "$work/rings"
 
-compare "MP3 -> WAV (mpg123 -w)" 1.1 -- \
+compare "MP3 -> WAV, 5 min (mpg123 -w)" 0.6 "$runs" -- \
   "$zirpel" "$work/in.mp3" -o "$work/out.wav" -- \
   mpg123 -q -w "$work/ref.wav" "$work/in.mp3"
-compare "WAV -> MP3 128 kBit/s (lame)" 1.05 -- \
+compare "MP3 -> WAV, 60 min (mpg123 -w)" 0.6 "$long_runs" -- \
+  "$zirpel" "$work/hour.mp3" -o "$work/out.wav" -- \
+  mpg123 -q -w "$work/ref.wav" "$work/hour.mp3"
+rm -f "$work/out.wav" "$work/ref.wav"
+compare "WAV -> MP3 128 kBit/s (lame)" 1.05 "$runs" -- \
   "$zirpel" "$work/in.wav" -o "$work/out.mp3" --bitrate 128 -- \
   lame --quiet -m s -b 128 --cbr -q 2 -c -t --noreplaygain "$work/in.wav" "$work/ref.mp3"
+mkdir -p "$work/r" "$work/l"
+compare "20 songs -> ringtones (lame loop)" 0.6 "$long_runs" -- \
+  "$zirpel" "$work"/songs/*.mp3 --ringtone --out-dir "$work/r" -- \
+  bash -c 'for f in "$1"/*.mp3; do lame --quiet --mp3input -m s -b 8 --resample 11.025 --cbr -q 2 -c -t --noreplaygain "$f" "$2/${f##*/}"; done' \
+  loop "$work/songs" "$work/l"
+echo "load after: $(uptime)"

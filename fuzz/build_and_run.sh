@@ -19,6 +19,8 @@ esac
 fuzz_tools_present || exit 0
 fuzz_build
 
+fuzz_make_mp3_streams
+
 # The time is shared out evenly, at least a second each.
 EACH=$((SECS / COUNT))
 [ "$EACH" -ge 1 ] || EACH=1

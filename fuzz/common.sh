@@ -3,6 +3,7 @@
 # seeds and input size.
 #
 #   ZIRPEL_FUZZ_OUT=dir                   build and work folder (default build-fuzz)
+#   ZIRPEL_FUZZ_TARGETS="a b"             only these targets (default: every fuzz/*.cpp)
 #   CLANG=clang-16 CLANGXX=clang++-16     compilers to use
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -10,9 +11,11 @@ OUT=${ZIRPEL_FUZZ_OUT:-$ROOT/build-fuzz}
 CC_FUZZ=${CLANG:-clang}
 CXX_FUZZ=${CLANGXX:-clang++}
 
+# ZIRPEL_FUZZ_TARGETS="fuzz_toc fuzz_wave_reader" picks some; default all.
 TARGETS=""
 for src in "$ROOT"/fuzz/*.cpp; do
-    TARGETS="$TARGETS $(basename "$src" .cpp)"
+    name=$(basename "$src" .cpp)
+    case " ${ZIRPEL_FUZZ_TARGETS:-$name} " in *" $name "*) TARGETS="$TARGETS $name" ;; esac
 done
 COUNT=$(echo $TARGETS | wc -w)
 
@@ -76,4 +79,30 @@ fuzz_build() {
     echo "fuzz: building$TARGETS"
     # shellcheck disable=SC2086
     cmake --build "$OUT" -j"$(nproc 2>/dev/null || echo 2)" --target $TARGETS
+}
+
+# The pieces twin starts from real MP3 streams, made here by lame where it is
+# installed (nothing binary is kept in the tree): short tones at low and high
+# rates, mono and stereo, without the Xing/LAME frame so that the repeated
+# input stays one chain of frames. They go into its work corpus.
+fuzz_make_mp3_streams() {
+    PIECES_CORPUS="$OUT/corpus/fuzz_mp3_pieces_diff"
+    mkdir -p "$PIECES_CORPUS"
+    if command -v lame >/dev/null 2>&1 && command -v awk >/dev/null 2>&1; then
+        LC_ALL=C awk 'BEGIN { for (i = 0; i < 16000; i++) { v = int(12000 * sin(i * 0.07) + 4000 * sin(i * 0.31));
+                     if (v < 0) v += 65536; printf "%c%c", v % 256, int(v / 256) } }' \
+            >"$OUT/tone.raw" 2>/dev/null || true
+        for args in "-s 8 -m m -b 8" "-s 16 -m j -b 24" "-s 22.05 -m s -b 32" "-s 32 -m m -b 48" \
+            "-s 44.1 -m j -b 128" "-s 48 -m s -b 64 -p"; do
+            name=$(echo "$args" | tr -c 'a-z0-9' '_')
+            # shellcheck disable=SC2086
+            lame --quiet -r --bitwidth 16 --signed --little-endian -t $args "$OUT/tone.raw" \
+                "$PIECES_CORPUS/$name.mp3" 2>/dev/null || true
+            # Whole frames only (a cut one would break the repeated chain), and
+            # no longer than the inputs the run allows.
+            if [ -f "$PIECES_CORPUS/$name.mp3" ] && [ "$(wc -c <"$PIECES_CORPUS/$name.mp3")" -gt 8192 ]; then
+                rm -f "$PIECES_CORPUS/$name.mp3"
+            fi
+        done
+    fi
 }

@@ -6,7 +6,7 @@
 #
 #   fuzz/long_run.sh [executions]         default 10000000; or ZIRPEL_FUZZ_RUNS
 #   ZIRPEL_FUZZ_PARALLEL=n                run n targets at once (default 1)
-#   (ZIRPEL_FUZZ_OUT, CLANG, CLANGXX: see fuzz/common.sh)
+#   (ZIRPEL_FUZZ_TARGETS, ZIRPEL_FUZZ_OUT, CLANG, CLANGXX: see fuzz/common.sh)
 #
 # On two cores this takes hours; run it in the background with nice.
 set -eu
@@ -22,6 +22,7 @@ case $RUNS$PARALLEL in
 esac
 fuzz_tools_present || exit 1
 fuzz_build
+fuzz_make_mp3_streams
 
 LOGS="$OUT/long"
 mkdir -p "$LOGS"
@@ -47,7 +48,7 @@ run_one() {
 }
 
 echo "fuzz: $RUNS executions each, $PARALLEL at a time; logs in $LOGS"
-rm -f "$LOGS"/*.result
+for name in $TARGETS; do rm -f "$LOGS/$name.result"; done
 running=0
 for name in $TARGETS; do
     if [ "$running" -ge "$PARALLEL" ]; then

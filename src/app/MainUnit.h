@@ -8,7 +8,6 @@
 #include <QImage>
 #include <QMainWindow>
 
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -74,9 +73,8 @@ public:
     QImage FViewBitmap;
     std::int32_t FProgress = 0;
     TProgressRect FProgressRect;
-    // What the bar last showed, and when it was painted.
-    std::int32_t FPaintedProgress = 0;
-    std::chrono::steady_clock::time_point FLastProgressPaint{};
+    // Right end of the navy the bar shows on the screen.
+    std::int32_t FNavyRight = 0;
 
     // ---- controls ----
     QPushButton* OpenBtn = nullptr;
@@ -113,6 +111,8 @@ public:
     QMenu* MenuAnsicht = nullptr;
     QMenu* MenuEffekte = nullptr;
     QMenu* MenuHilfe = nullptr;
+    QAction* UndoAction = nullptr;  // "Rückgängig", first in "Bearbeiten"
+    QAction* RedoAction = nullptr;  // "Wiederherstellen"
     // ---- ringtone helpers (additions) ----
     TReadout* Readout = nullptr;      // the line of times and save facts above the tab
     QPushButton* SeamBtn = nullptr;   // "Übergang anhören"
@@ -149,6 +149,9 @@ public:
     void CropToSelectionClick();
     void CutSelectionBtnClick();
     void SelectNothingBtnClick();
+    // undo and redo of the document's steps
+    void UndoClick();
+    void RedoClick();
     // status bar
     void SetProStatus(std::int32_t percent);
     void StatusBar1DrawPanel(QPainter& painter, const QRect& rect);
@@ -225,6 +228,8 @@ protected:
 private:
     void BuildControls();
     void BuildMenu();
+    void BuildUndoCommands();   // the first entries of "Bearbeiten"
+    void UpdateUndoCommands();  // their texts and enabled states
     void FormCreate();
     bool FormCloseQuery();
     void FormClose();

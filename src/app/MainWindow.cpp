@@ -248,6 +248,7 @@ void TMainForm::BuildMenu() {
     AddMenuCommand(MenuDatei, QString::fromUtf8("Beenden"), &TMainForm::Beenden1Click);
 
     MenuBearbeiten = bar->addMenu(QString::fromUtf8("Bearbeiten"));
+    BuildUndoCommands();
     AddEffectCommand(MenuBearbeiten, zirpel::EffectRow<zirpel::EffectIndex("crop")>());
     AddEffectCommand(MenuBearbeiten, zirpel::EffectRow<zirpel::EffectIndex("cut")>());
     MenuBearbeiten->addSeparator();

@@ -1,48 +1,30 @@
 // Progress in the status bar. SetProStatus paints at once: the MP3 encoder
 // processes no events while it runs, so these direct paints are the only
-// visible update during a save. It paints only when the bar's drawn
-// boundary moves, and a growing bar at most once per display frame: a long
-// import reports thousands of percentages, and each synchronous paint costs
-// tens of microseconds and slows the decoder after it. A growth skipped that
-// way is drawn with the next report after the frame.
+// visible update during a save. A growing bar paints navy over what is on
+// the screen without erasing anything, so only the strip between the navy
+// already shown and the new boundary changes: only that strip is painted
+// and brought to the screen, a few microseconds however often the long
+// tasks report. Only a smaller value repaints the whole bar.
 #include <QPainter>
 #include <QPalette>
 #include <QStatusBar>
 
-#include <chrono>
+#include <algorithm>
 
 #include "app/MainUnit.h"
 #include "view/Progress.h"
 #include "view/ui/ProgressPanel.h"
 
-namespace {
-
-constexpr auto kDisplayFrame = std::chrono::milliseconds(15);
-
-}  // namespace
-
 void TMainForm::SetProStatus(std::int32_t percent) {
     if (!zirpel::ProgressIsValid(percent)) return;
-    const TProgressRect& pr = FProgressRect;
-    // Once the panel has been drawn, a value that leaves the boundary where
-    // it was last painted changes nothing on screen.
-    const bool drawn = pr.Right > pr.Left;
-    const bool sameBoundary = drawn && zirpel::ProgressBoundary(pr.Left, pr.Right, percent) ==
-                                           zirpel::ProgressBoundary(pr.Left, pr.Right, FPaintedProgress);
-    const bool shrinks = percent < FPaintedProgress;
-    FProgress = percent;
-    if (sameBoundary) return;
-    const auto now = std::chrono::steady_clock::now();
-    if (drawn && !shrinks && now - FLastProgressPaint < kDisplayFrame) return;
-    FPaintedProgress = percent;
-    FLastProgressPaint = now;
-    if (shrinks) {
-        StatusPanel1->CountFullRepaint();
+    if (percent < FProgress) {
+        FProgress = percent;
         StatusBar1->repaint();
         StatusPanel1->repaint();
-    } else {
-        SBarPaintMore();
+        return;
     }
+    FProgress = percent;
+    SBarPaintMore();
 }
 
 void TMainForm::StatusBar1DrawPanel(QPainter& painter, const QRect& rect) {
@@ -52,13 +34,13 @@ void TMainForm::StatusBar1DrawPanel(QPainter& painter, const QRect& rect) {
     painter.fillRect(QRect(l, t, x - l, b - t), QColor(0, 0, 128));
     painter.fillRect(QRect(x, t, r - x, b - t), palette().color(QPalette::Button));
     FProgressRect = {l, t, r, b};
-    FPaintedProgress = FProgress;
+    FNavyRight = x;
 }
 
 void TMainForm::SBarPaintMore() {
-    // Only the done part is painted again; nothing else is erased.
     const TProgressRect& pr = FProgressRect;
     const std::int32_t x = zirpel::ProgressBoundary(pr.Left, pr.Right, FProgress);
-    if (x > pr.Left && pr.Bottom > pr.Top)
-        StatusPanel1->repaint(QRect(pr.Left, pr.Top, x - pr.Left, pr.Bottom - pr.Top));
+    const std::int32_t from = std::max(FNavyRight, pr.Left);
+    if (x > from && pr.Bottom > pr.Top)
+        StatusPanel1->repaint(QRect(from, pr.Top, x - from, pr.Bottom - pr.Top));
 }

@@ -19,6 +19,7 @@
 
 void TMainForm::DocumentChanged(const zirpel::DocumentChange& change) {
     using Kind = zirpel::DocumentChange::Kind;
+    UpdateUndoCommands();
     // Every change of the clip, its rate or the selection shows in the readout.
     RefreshReadout();
     switch (change.kind) {

@@ -1,11 +1,13 @@
 #include "cdrom/CdDrives.h"
 
+#include <memory>
 #include <utility>
 
 #include "cdrom/AspiLayer.h"
+#include "cdrom/CdCommands.h"
 #include "cdrom/CdTexts.h"
 #include "cdrom/DeviceNames.h"
-#include "cdrom/SptiTransport.h"
+#include "cdrom/SgRequest.h"
 
 namespace zirpel {
 
@@ -24,6 +26,14 @@ std::string Latin1ToUtf8(const std::string& bytes) {
         }
     }
     return out;
+}
+
+// INQUIRY on an open block device: the product identification, or "CD-DRIVE".
+std::string SptiDriveName(const DeviceHandle& device) {
+    auto request = std::make_unique<SgRequest>();
+    request->Build(InquiryCommand());
+    if (!request->Send(device).succeeded) return kUnnamedDrive;
+    return ProductIdentification(request->Data());
 }
 
 // SPTI phase: every CD block device that opens, named by INQUIRY.

@@ -1,9 +1,5 @@
 #include "cdrom/SptiTransport.h"
 
-#include <memory>
-
-#include "cdrom/CdDrives.h"
-
 namespace zirpel {
 
 SptiTransport::SptiTransport(CdPlatform& platform, const std::string& path)
@@ -22,13 +18,6 @@ void SptiTransport::PrepareRead() {
 CommandResult SptiTransport::ReadAt(std::uint32_t lba) {
     SetReadCdAddress(request_.Cdb(), lba);
     return request_.Send(device_);
-}
-
-std::string SptiDriveName(const DeviceHandle& device) {
-    auto request = std::make_unique<SgRequest>();
-    request->Build(InquiryCommand());
-    if (!request->Send(device).succeeded) return kUnnamedDrive;
-    return ProductIdentification(request->Data());
 }
 
 }  // namespace zirpel

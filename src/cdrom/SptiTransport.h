@@ -32,7 +32,4 @@ private:
     SgRequest request_;
 };
 
-// SPTI INQUIRY on an open device: the product identification, or "CD-DRIVE".
-std::string SptiDriveName(const DeviceHandle& device);
-
 }  // namespace zirpel

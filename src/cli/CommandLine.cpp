@@ -7,6 +7,9 @@
 namespace zirpel::cli {
 namespace {
 
+// The most files -j / --jobs lets run at once.
+constexpr std::int32_t kMaxJobs = 256;
+
 // A whole number of plain digits, as the lists' items are written.
 std::optional<std::int32_t> ParseListValue(std::string_view t) {
     if (t.empty() || t.size() > 6) return std::nullopt;
@@ -148,6 +151,16 @@ private:
             r_.dither = true;
         } else if (a == "-q" || a == "--quiet") {
             r_.quiet = true;
+        } else if (a == "-j" || Is(a, "--jobs")) {
+            const auto v = Value(a, a == "-j" ? "-j" : "--jobs");
+            if (!v) return;
+            const auto n = ParseListValue(*v);
+            if (!n || *n < 1 || *n > kMaxJobs) {
+                error_ = std::string(a == "-j" ? "-j" : "--jobs") + " " + Quoted(*v) +
+                         ": erwartet eine Zahl von 1 bis " + std::to_string(kMaxJobs);
+                return;
+            }
+            r_.jobs = *n;
         } else {
             error_ = "unbekannte Option " + Quoted(a);
         }

@@ -38,6 +38,7 @@ struct CliRequest {
     bool ringtone = false;
     bool quiet = false;
     bool dither = false;  // --dither: triangular dither where Open rounds to 16 bit
+    int jobs = 0;         // -j / --jobs: files at once; 0 for one per core
 
     // Reports on standard output (`--dry-run` writes nothing; with any of
     // them the output may be left out).

@@ -140,6 +140,9 @@ Berichte (auf der Standardausgabe; mit ihnen darf die Ausgabe fehlen):
 Sonstiges:
   -q, --quiet        keine Fortschrittsanzeige (sie erscheint ohnehin nur,
                      wenn die Fehlerausgabe ein Terminal ist)
+  -j, --jobs N       bearbeitet bis zu N Dateien zugleich (Vorgabe: eine je
+                     Prozessorkern); die Meldungen kommen in der Reihenfolge
+                     der Eingaben, -j 1 bearbeitet eine nach der anderen
   -h, --help         diese Hilfe
   --version          Version
   --                 alles danach sind Dateinamen

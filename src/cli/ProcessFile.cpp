@@ -102,14 +102,16 @@ std::string NoticeText(const Notice& notice) {
     return notice.style == NoticeStyle::GeneralError ? GeneralErrorText(notice.text) : notice.text;
 }
 
+FileOutcome StoppedBeforeStart(const Job& job) { return Fail(kExitFile, job.input, kMsgStopped); }
+
 FileOutcome ProcessFile(const Job& job, const std::vector<Operation>& operations, CliTools& tools,
                         ProgressLine& progress, const ReportRequest& reports) {
-    if (progress.StopRequested()) return Fail(kExitFile, job.input, kMsgStopped);
+    if (progress.StopRequested()) return StoppedBeforeStart(job);
     if (job.mustDifferFromInput && SameFile(job.input, job.output))
         return Fail(kExitFile, job.output, kMsgOutputIsInput);
 
     FileOutcome outcome;
-    EditorDocument doc;  // nothing selected after opening
+    EditorDocument doc(0);  // no history; nothing selected after opening
     if (!Open(job, tools, progress, doc, outcome)) return outcome;
 
     for (const Operation& op : operations) {

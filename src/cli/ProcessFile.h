@@ -47,4 +47,7 @@ std::string NoticeText(const Notice& notice);
 FileOutcome ProcessFile(const Job& job, const std::vector<Operation>& operations, CliTools& tools,
                         ProgressLine& progress, const ReportRequest& reports = {});
 
+// What ProcessFile gives a file it is asked to start after a stop request.
+FileOutcome StoppedBeforeStart(const Job& job);
+
 }  // namespace zirpel::cli

@@ -11,6 +11,8 @@
 #include "cli/ProcessFile.h"
 #include "codec/ACMConvertor.h"
 #include "codec/Mp3Import.h"
+#include "codec/Mp3Pieces.h"
+#include "cli/ParallelRun.h"
 
 namespace zirpel::cli {
 namespace {
@@ -52,6 +54,32 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
         }
     }
 
+    ReportRequest reports;
+    reports.dryRun = request.dryRun;
+    reports.measure = request.measure;
+    reports.suggest = request.suggest;
+    reports.suggestSeconds = request.suggestSeconds;
+
+    ProgressLine progress(env.err, env.errIsTerminal && !request.quiet, env.stopRequested);
+    const auto hand = [&env](const FileOutcome& outcome, int& status) {
+        for (const std::string& line : outcome.reports) env.out << PrintableText(line) << '\n';
+        for (const FileMessage& m : outcome.messages)
+            env.err << "zirpel: " << PrintableText(m.file) << ": " << PrintableText(m.text) << '\n';
+        status = std::max<int>(status, outcome.code);
+    };
+    const int cores = AvailableCores();
+    int workers = std::min<int>(request.jobs > 0 ? request.jobs : cores, static_cast<int>(plan.jobs.size()));
+    if (OutputsRepeat(plan.jobs)) workers = 1;
+    if (workers > 1) {
+        // Several files at once; each file's MP3 import gets its share of the cores.
+        const ParallelRun run{env.codecs, env.encoder, env.tempFolder, workers, std::max(1, cores / workers),
+                              env.stopRequested};
+        int status = kExitDone;
+        RunInParallel(plan.jobs, request.operations, reports, run, progress,
+                      [&](std::size_t, const FileOutcome& outcome) { hand(outcome, status); });
+        return status;
+    }
+
     // The MP3 import's codec side, set up as the window does at start.
     TACMConvertor mp3wav(env.codecs);
     mp3wav.LoadMp3WavStoredValues();
@@ -61,21 +89,11 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
     Mp3Codec codec{mp3wav, formats, formatCount};
     CliTools tools{codec, env.encoder, env.tempFolder};
 
-    ReportRequest reports;
-    reports.dryRun = request.dryRun;
-    reports.measure = request.measure;
-    reports.suggest = request.suggest;
-    reports.suggestSeconds = request.suggestSeconds;
-
-    ProgressLine progress(env.err, env.errIsTerminal && !request.quiet, env.stopRequested);
     int status = kExitDone;
     for (const Job& job : plan.jobs) {
         const FileOutcome outcome = ProcessFile(job, request.operations, tools, progress, reports);
         progress.End();
-        for (const std::string& line : outcome.reports) env.out << PrintableText(line) << '\n';
-        for (const FileMessage& m : outcome.messages)
-            env.err << "zirpel: " << PrintableText(m.file) << ": " << PrintableText(m.text) << '\n';
-        status = std::max<int>(status, outcome.code);
+        hand(outcome, status);
         // After a termination signal the remaining files are left alone. A
         // file finished before the signal counts as done (the next one then
         // reports the stop); the file it interrupted said so itself.

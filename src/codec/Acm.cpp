@@ -282,6 +282,11 @@ MMRESULT acmStreamConvert(HACMSTREAM has, ACMSTREAMHEADER* pash, std::uint32_t f
     return r;
 }
 
+Mp3FrameDecoderFactory acmStreamFrameDecoders(HACMSTREAM has) {
+    if (!LiveStream(has)) return {};
+    return has->codec->frameDecoders();
+}
+
 MMRESULT acmStreamReset(HACMSTREAM has, std::uint32_t fdwReset) {
     if (!LiveStream(has)) return MMSYSERR_INVALHANDLE;
     if (fdwReset != 0) return MMSYSERR_INVALFLAG;

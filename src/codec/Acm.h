@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "codec/FormatBlock.h"
+#include "codec/Mp3FrameDecoder.h"
 
 namespace zirpel::acm {
 
@@ -96,6 +97,9 @@ public:
     // pbDst and sets cbSrcLengthUsed and cbDstLengthUsed.
     virtual MMRESULT convert(ACMSTREAMHEADER& header, std::uint32_t flags) = 0;
     virtual MMRESULT reset() = 0;
+    // Fresh frame-by-frame decoders set up like this stream, for decoding a
+    // file in pieces; empty when the stream cannot give them.
+    virtual Mp3FrameDecoderFactory frameDecoders() const { return {}; }
 };
 
 // A codec driver.
@@ -164,5 +168,9 @@ MMRESULT acmStreamUnprepareHeader(HACMSTREAM has, ACMSTREAMHEADER* pash,
 MMRESULT acmStreamConvert(HACMSTREAM has, ACMSTREAMHEADER* pash, std::uint32_t fdwConvert);
 MMRESULT acmStreamReset(HACMSTREAM has, std::uint32_t fdwReset);
 MMRESULT acmStreamClose(HACMSTREAM has, std::uint32_t fdwClose);
+
+// The open stream's frame decoders (AcmCodecStream::frameDecoders); empty
+// for a stale handle or a stream that has none.
+Mp3FrameDecoderFactory acmStreamFrameDecoders(HACMSTREAM has);
 
 }  // namespace zirpel::acm

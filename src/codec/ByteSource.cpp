@@ -18,6 +18,13 @@ std::size_t MemoryByteSource::read(void* buffer, std::size_t n) {
     return count;
 }
 
+std::size_t MemoryByteSource::readAt(std::uint64_t position, void* buffer, std::size_t n) const {
+    if (position >= size_) return 0;
+    const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(n, size_ - position));
+    std::memcpy(buffer, data_ + position, count);
+    return count;
+}
+
 namespace {
 constexpr std::size_t kWindow = 64 * 1024;
 }
@@ -75,6 +82,21 @@ std::uint64_t FileByteSource::HoleBytesAt(std::uint64_t position, std::uint64_t 
         return 0;  // the file system cannot tell: read normally
     if (holeEnd <= position) return 0;
     return std::min({holeEnd - position, limit, size_ - position});
+}
+
+std::size_t FileByteSource::readAt(std::uint64_t position, void* buffer, std::size_t n) const {
+    auto* out = static_cast<std::uint8_t*>(buffer);
+    std::size_t done = 0;
+    while (done < n && position + done < size_) {
+        const std::size_t want = static_cast<std::size_t>(
+            std::min<std::uint64_t>(n - done, size_ - position - done));
+        const ssize_t got = ::pread(::fileno(file_), out + done, want,
+                                    static_cast<off_t>(position + done));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
 }
 
 std::size_t FileByteSource::read(void* buffer, std::size_t n) {

@@ -21,6 +21,9 @@ public:
     virtual void seek(std::uint64_t position) = 0;
     virtual std::uint64_t tell() const = 0;
     virtual std::uint64_t size() const = 0;
+    // Reads up to n bytes at `position` without moving the current
+    // position. Safe to call from several threads at once.
+    virtual std::size_t readAt(std::uint64_t position, void* buffer, std::size_t n) const = 0;
 };
 
 class MemoryByteSource final : public ByteSource {
@@ -30,6 +33,7 @@ public:
     void seek(std::uint64_t position) override { pos_ = position; }
     std::uint64_t tell() const override { return pos_; }
     std::uint64_t size() const override { return size_; }
+    std::size_t readAt(std::uint64_t position, void* buffer, std::size_t n) const override;
 
 private:
     const std::uint8_t* data_;
@@ -50,6 +54,7 @@ public:
     void seek(std::uint64_t position) override { pos_ = position; }
     std::uint64_t tell() const override { return pos_; }
     std::uint64_t size() const override { return size_; }
+    std::size_t readAt(std::uint64_t position, void* buffer, std::size_t n) const override;
 
 private:
     FileByteSource(std::FILE* f, std::uint64_t size);

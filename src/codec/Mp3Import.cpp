@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include "codec/ByteSource.h"
+#include "codec/Mp3FrameChain.h"
+#include "codec/Mp3Pieces.h"
 #include "wave/WaveFile.h"
 
 namespace zirpel {
@@ -107,51 +109,57 @@ void SetConversionFormats(TACMConvertor& mp3wav, const Mp3StreamFormat& format,
 
 namespace {
 
-// Writes all bytes at the descriptor's position, retrying short writes.
-bool WriteAll(int fd, const std::uint8_t* p, std::uint64_t n) {
-    while (n > 0) {
-        const ssize_t w = ::write(fd, p, static_cast<std::size_t>(std::min<std::uint64_t>(n, 1u << 30)));
-        if (w < 0 && errno == EINTR) continue;
-        if (w <= 0) return false;
-        p += w;
-        n -= static_cast<std::uint64_t>(w);
-    }
-    return true;
-}
-
 // Collects the decoder's small outputs (about 10 KiB per block) into large
 // writes: a five-minute song then takes dozens of system calls, not
 // thousands.
 class BufferedOutput {
 public:
-    explicit BufferedOutput(int fd) : fd_(fd) { buffer_.reserve(kCapacity); }
+    explicit BufferedOutput(PcmTarget& target) : target_(target) { buffer_.reserve(kCapacity); }
     bool Append(const std::uint8_t* p, std::uint64_t n) {
         if (buffer_.size() + n > kCapacity && !Flush()) return false;
-        if (n >= kCapacity) return WriteAll(fd_, p, n);
+        if (n >= kCapacity) {
+            if (!target_.WriteAt(pos_, p, static_cast<std::size_t>(n))) return false;
+            pos_ += n;
+            return true;
+        }
         buffer_.insert(buffer_.end(), p, p + n);
         return true;
     }
     bool Flush() {
-        const bool ok = WriteAll(fd_, buffer_.data(), buffer_.size());
+        const bool ok = buffer_.empty() || target_.WriteAt(pos_, buffer_.data(), buffer_.size());
+        pos_ += buffer_.size();
         buffer_.clear();
         return ok;
     }
 
 private:
     static constexpr std::size_t kCapacity = std::size_t{1} << 20;
-    int fd_;
+    PcmTarget& target_;
+    std::uint64_t pos_ = 0;
     std::vector<std::uint8_t> buffer_;
 };
 
-bool WriteHeaderAt0(int fd, const std::array<std::uint8_t, 44>& h) {
-    std::size_t done = 0;
-    while (done < h.size()) {
-        const ssize_t w = ::pwrite(fd, h.data() + done, h.size() - done, static_cast<off_t>(done));
-        if (w < 0 && errno == EINTR) continue;
-        if (w <= 0) return false;
-        done += static_cast<std::size_t>(w);
-    }
-    return true;
+// Decodes the file in pieces when that can help: a decoder that can be
+// worked frame by frame, more than one piece for the file's size and the
+// cores, and one uniform chain of frames in the format the stream was opened
+// for. A target in memory is given the room the frames will need at the most
+// either way, so that it does not grow piecemeal.
+PiecesResult DecodeInPieces(const ByteSource& source, std::uint64_t dataStart, const std::uint8_t* fmt16,
+                            TACMConvertor& conv, const Mp3Codec& codec, std::uint64_t maxBytes,
+                            PcmTarget& target, LongTask& task) {
+    const std::uint64_t size = source.size();
+    const int pieces = codec.pieces > 0 ? codec.pieces
+                                         : Mp3PiecesFor(size > dataStart ? size - dataStart : 0, AvailableCores());
+    const Mp3FrameDecoderFactory decoders = pieces > 1 ? acmStreamFrameDecoders(conv.FStreamHandle)
+                                                       : Mp3FrameDecoderFactory{};
+    if (!decoders && !target.WantsRoom()) return {};
+    const Mp3FrameChain chain = ScanMp3Frames(source, dataStart);
+    const std::uint64_t room = chain.frames.size() * std::uint64_t(chain.samplesPerFrame) * chain.channels * 2;
+    if (target.WantsRoom() && room > 0) target.Reserve(kWaveHeaderSize + std::min(room, maxBytes));
+    if (!decoders || !chain.uniform || chain.channels != GetLE16(fmt16 + 2) ||
+        chain.sampleRate != GetLE32(fmt16 + 4))
+        return {};
+    return DecodeMp3InPieces(source, dataStart, chain, decoders, pieces, maxBytes, target, task);
 }
 
 }  // namespace
@@ -169,23 +177,27 @@ Notice NoticeFor(Mp3ConvertResult result) {
     return {};
 }
 
-Mp3ConvertResult ConvertMP3WAV(const std::string& mp3Name, TempWaveFile& wav, Mp3Codec& codec,
+Mp3ConvertResult ConvertMP3WAV(const std::string& mp3Name, PcmTarget& wav, Mp3Codec& codec,
                                LongTask& task, std::int64_t clipLimit) {
     task.ClearStop();
     task.Progress(0);
 
-    std::unique_ptr<FileByteSource> source = FileByteSource::open(mp3Name);
-    if (!source) source = FileByteSource::open(mp3Name);  // one more try
-    if (!source) {
+    std::unique_ptr<FileByteSource> file = FileByteSource::open(mp3Name);
+    if (!file) file = FileByteSource::open(mp3Name);  // one more try
+    if (!file) {
         task.Progress(0);
         return Mp3ConvertResult::SourceNotOpened;
     }
+    return ConvertMp3Source(std::move(file), wav, codec, task, clipLimit);
+}
+
+Mp3ConvertResult ConvertMp3Source(std::unique_ptr<ByteSource> source, PcmTarget& wav, Mp3Codec& codec,
+                                  LongTask& task, std::int64_t clipLimit) {
     if (!wav.Create()) {
         source.reset();
         task.Progress(0);
         return Mp3ConvertResult::DestinationNotCreated;
     }
-    const int dest = wav.fd();
 
     TACMConvertor& conv = codec.mp3wav;
     bool activatedHere = false;
@@ -213,7 +225,7 @@ Mp3ConvertResult ConvertMP3WAV(const std::string& mp3Name, TempWaveFile& wav, Mp
         std::uint8_t fmt16[16];
         std::memcpy(fmt16, conv.ACMFormatOut.data(), sizeof fmt16);
         const auto provisional = BuildWaveHeader(fmt16, 0, 0);
-        BufferedOutput output(dest);
+        BufferedOutput output(wav);
         bool writeFailed = !output.Append(provisional.data(), provisional.size());
 
         std::uint32_t blockSize = std::uint32_t{GetU16(conv.ACMFormatIn, wfx::nBlockAlign)} * 1024;
@@ -229,8 +241,21 @@ Mp3ConvertResult ConvertMP3WAV(const std::string& mp3Name, TempWaveFile& wav, Mp
         bool first = true;
         bool tooLong = false;
         bool windowGone = false;
+        bool inPieces = false;
+        if (!writeFailed) {
+            // On several cores a long file is decoded in pieces side by side,
+            // to the same bytes; anything the pieces cannot do exactly is left
+            // to the block loop below.
+            const PiecesResult pieces = DecodeInPieces(*source, start.dataStart, fmt16, conv, codec,
+                                                       static_cast<std::uint64_t>(std::max<std::int64_t>(clipLimit, 0)),
+                                                       wav, task);
+            inPieces = pieces.status != PiecesStatus::NotDecoded;
+            written += pieces.bytes;
+            writeFailed = pieces.status == PiecesStatus::CannotWrite;
+            windowGone = pieces.ownerGone;
+        }
         ACMSTREAMHEADER& header = conv.FStreamHeader;
-        while (remaining > 0 && !task.StopRequested() && !writeFailed) {
+        while (!inPieces && remaining > 0 && !task.StopRequested() && !writeFailed) {
             std::uint32_t n = conv.InputBufferSize();
             bool last = false;
             if (remaining < n) {
@@ -295,7 +320,7 @@ Mp3ConvertResult ConvertMP3WAV(const std::string& mp3Name, TempWaveFile& wav, Mp
         if (!writeFailed) {
             const auto final = BuildWaveHeader(fmt16, static_cast<std::uint32_t>(written - 8),
                                                static_cast<std::uint32_t>(written - kWaveHeaderSize));
-            writeFailed = !WriteHeaderAt0(dest, final);
+            writeFailed = !wav.WriteAt(0, final.data(), final.size());
         }
         if (writeFailed) {
             // A short file must never pass for the whole song.

@@ -5,13 +5,16 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "codec/ACMConvertor.h"
+#include "codec/ByteSource.h"
 #include "codec/Acm.h"
 #include "codec/FormatBlock.h"
 #include "codec/Mp3DataStart.h"
+#include "codec/PcmTarget.h"
 #include "codec/TempWaveFile.h"
 #include "clip/Clip.h"
 #include "clip/LongTask.h"
@@ -46,6 +49,9 @@ struct Mp3Codec {
     TACMConvertor& mp3wav;
     const std::vector<FormatBlock>& FMP3Formats;
     std::int32_t FMP3FormatCount = 0;
+    // Pieces a long file may be decoded in at once: 0 for one per core, 1
+    // for a single decoder.
+    int pieces = 0;
 };
 
 enum class Mp3ConvertResult {
@@ -67,7 +73,10 @@ Notice NoticeFor(Mp3ConvertResult result);
 // source has been opened and writes through its descriptor. The task gets
 // progress 0..100, a Pump after every block, and is asked to stop before
 // every block (ClearStop at the start); the search for the first frame lets
-// events run and looks at the stop request too. On Converted (and Stopped
+// events run and looks at the stop request too. A long file whose frames
+// allow it is decoded in pieces on several cores (Mp3Pieces.h) to the same
+// bytes; the task then gets progress and a Pump about every 10 ms, and a
+// stop keeps the leading part that was done. On Converted (and Stopped
 // during the conversion) the file holds a complete WAV file; after
 // NoFrameHeader it is empty; after the other results it has been discarded.
 // EACMConvertor (the codec refuses the stream or its reset) and EInOutError
@@ -76,7 +85,13 @@ Notice NoticeFor(Mp3ConvertResult result);
 // made inactive again. Neither file is held in memory as a whole.
 // The conversion ends with TooLong as soon as the samples pass `clipLimit`
 // bytes, instead of decoding a rest no clip could hold.
-Mp3ConvertResult ConvertMP3WAV(const std::string& mp3Name, TempWaveFile& wav, Mp3Codec& codec,
+Mp3ConvertResult ConvertMP3WAV(const std::string& mp3Name, PcmTarget& wav, Mp3Codec& codec,
                                LongTask& task, std::int64_t clipLimit = kMaxClipBytes);
+
+// The same from a source already open (taken over and closed here), from
+// the creation of `wav` on; the caller has cleared the stop request and
+// reported progress 0. For the fuzzer and tests that hold the bytes in memory.
+Mp3ConvertResult ConvertMp3Source(std::unique_ptr<ByteSource> source, PcmTarget& wav, Mp3Codec& codec,
+                                  LongTask& task, std::int64_t clipLimit = kMaxClipBytes);
 
 }  // namespace zirpel

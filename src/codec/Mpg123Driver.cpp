@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "codec/Mp3DataStart.h"
+#include "codec/Mp3FrameDecoder.h"
 
 namespace zirpel::acm {
 
@@ -33,6 +34,60 @@ bool RateSupported(std::uint32_t rate) {
     return false;
 }
 
+// A decoder in feed mode for exactly this rate, channel count and 16-bit
+// signed output; it converts a stream that differs from what its header
+// said. Every decoder of the program is made here, so that they all decode
+// alike. Null on failure (`noMemory` tells why).
+mpg123_handle* OpenFeedDecoder(std::uint32_t rate, std::uint16_t channels, bool& noMemory) {
+    InitLibrary();
+    int error = MPG123_OK;
+    mpg123_handle* handle = mpg123_new(nullptr, &error);
+    noMemory = handle == nullptr;
+    if (handle == nullptr) return nullptr;
+    const bool ok = mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0) == MPG123_OK &&
+                    mpg123_format_none(handle) == MPG123_OK &&
+                    mpg123_format(handle, static_cast<long>(rate),
+                                  channels == 2 ? MPG123_STEREO : MPG123_MONO,
+                                  MPG123_ENC_SIGNED_16) == MPG123_OK &&
+                    mpg123_open_feed(handle) == MPG123_OK;
+    if (!ok) {
+        mpg123_delete(handle);
+        return nullptr;
+    }
+    return handle;
+}
+
+class Mpg123FrameDecoder final : public Mp3FrameDecoder {
+public:
+    explicit Mpg123FrameDecoder(mpg123_handle* handle) : handle_(handle) {}
+    ~Mpg123FrameDecoder() override { mpg123_delete(handle_); }
+    Mpg123FrameDecoder(const Mpg123FrameDecoder&) = delete;
+    Mpg123FrameDecoder& operator=(const Mpg123FrameDecoder&) = delete;
+
+    bool Feed(const std::uint8_t* data, std::size_t size) override {
+        return mpg123_feed(handle_, data, size) == MPG123_OK;
+    }
+    Step Next() override {
+        const int r = mpg123_framebyframe_next(handle_);
+        if (r == MPG123_OK || r == MPG123_NEW_FORMAT) return Step::Frame;
+        if (r == MPG123_NEED_MORE) return Step::NeedMore;
+        return r == MPG123_DONE ? Step::End : Step::Failed;
+    }
+    std::int64_t FrameNumber() const override { return mpg123_tellframe(handle_); }
+    std::int64_t FramePosition() const override { return mpg123_framepos(handle_); }
+    bool Decode(const std::uint8_t*& pcm, std::size_t& bytes) override {
+        off_t number = 0;
+        unsigned char* audio = nullptr;
+        bytes = 0;
+        const int r = mpg123_framebyframe_decode(handle_, &number, &audio, &bytes);
+        pcm = audio;
+        return r == MPG123_OK || r == MPG123_NEW_FORMAT;
+    }
+
+private:
+    mpg123_handle* handle_;
+};
+
 // Largest Layer III frame body in bytes for a bit rate and sample rate.
 std::uint16_t Layer3BlockSize(std::uint32_t kbps, std::uint32_t rate) {
     const std::uint32_t factor = rate >= 32000 ? 144 : 72;
@@ -41,8 +96,8 @@ std::uint16_t Layer3BlockSize(std::uint32_t kbps, std::uint32_t rate) {
 
 class Mpg123Stream final : public AcmCodecStream {
 public:
-    Mpg123Stream(mpg123_handle* handle, std::uint32_t blockAlign)
-        : handle_(handle), blockAlign_(blockAlign) {}
+    Mpg123Stream(mpg123_handle* handle, std::uint32_t rate, std::uint16_t channels)
+        : handle_(handle), rate_(rate), channels_(channels), blockAlign_(channels * 2u) {}
     ~Mpg123Stream() override {
         mpg123_close(handle_);
         mpg123_delete(handle_);
@@ -95,6 +150,8 @@ public:
         return mpg123_open_feed(handle_) == MPG123_OK ? MMSYSERR_NOERROR : MMSYSERR_ERROR;
     }
 
+    Mp3FrameDecoderFactory frameDecoders() const override { return Mpg123FrameDecoders(rate_, channels_); }
+
 private:
     static constexpr std::uint32_t kChunk = 512;
 
@@ -126,6 +183,8 @@ private:
     }
 
     mpg123_handle* handle_;
+    std::uint32_t rate_;
+    std::uint16_t channels_;
     std::uint32_t blockAlign_;
     std::uint64_t fed_ = 0;
 };
@@ -191,23 +250,10 @@ public:
         if (!possible) return ACMERR_NOTPOSSIBLE;
         if (queryOnly) return MMSYSERR_NOERROR;
 
-        InitLibrary();
-        int error = MPG123_OK;
-        mpg123_handle* handle = mpg123_new(nullptr, &error);
-        if (handle == nullptr) return MMSYSERR_NOMEM;
-        // Exactly this rate, channel count and 16-bit signed output; the
-        // decoder converts a stream that differs from what its header said.
-        const bool ok = mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0) == MPG123_OK &&
-                        mpg123_format_none(handle) == MPG123_OK &&
-                        mpg123_format(handle, static_cast<long>(rate),
-                                      channels == 2 ? MPG123_STEREO : MPG123_MONO,
-                                      MPG123_ENC_SIGNED_16) == MPG123_OK &&
-                        mpg123_open_feed(handle) == MPG123_OK;
-        if (!ok) {
-            mpg123_delete(handle);
-            return MMSYSERR_ERROR;
-        }
-        out = std::make_unique<Mpg123Stream>(handle, channels * 2u);
+        bool noMemory = false;
+        mpg123_handle* handle = OpenFeedDecoder(rate, channels, noMemory);
+        if (handle == nullptr) return noMemory ? MMSYSERR_NOMEM : MMSYSERR_ERROR;
+        out = std::make_unique<Mpg123Stream>(handle, rate, channels);
         return MMSYSERR_NOERROR;
     }
 };
@@ -215,6 +261,15 @@ public:
 }  // namespace
 
 std::shared_ptr<AcmDriver> CreateMpg123Driver() { return std::make_shared<Mpg123Driver>(); }
+
+Mp3FrameDecoderFactory Mpg123FrameDecoders(std::uint32_t rate, std::uint16_t channels) {
+    return [rate, channels]() -> std::unique_ptr<Mp3FrameDecoder> {
+        bool noMemory = false;
+        mpg123_handle* handle = OpenFeedDecoder(rate, channels, noMemory);
+        if (handle == nullptr) return nullptr;
+        return std::make_unique<Mpg123FrameDecoder>(handle);
+    };
+}
 
 AcmRegistry& DefaultAcmRegistry() {
     static AcmRegistry registry;

@@ -13,6 +13,10 @@ namespace zirpel::acm {
 // libmpg123 decodes and for mono and stereo.
 std::shared_ptr<AcmDriver> CreateMpg123Driver();
 
+// Frame-by-frame decoders set up as the driver's streams for this rate and
+// channel count (the streams hand them out through acmStreamFrameDecoders).
+Mp3FrameDecoderFactory Mpg123FrameDecoders(std::uint32_t rate, std::uint16_t channels);
+
 // Upper bound of PCM bytes a stream produces per source byte, plus a margin
 // for a frame held back from the previous call. acmStreamSize answers with it.
 constexpr std::uint32_t kMpg123OutputPerInputByte = 128;

@@ -1,6 +1,8 @@
 #include "codec/TempWaveFile.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -36,6 +38,25 @@ bool TempWaveFile::Create() {
         ++n;
     }
     return false;
+}
+
+bool TempWaveFile::WriteAt(std::uint64_t offset, const std::uint8_t* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::pwrite(fd_, data, std::min<std::size_t>(size, std::size_t{1} << 30),
+                                   static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        size -= static_cast<std::size_t>(n);
+        offset += static_cast<std::uint64_t>(n);
+    }
+    return true;
+}
+
+bool TempWaveFile::Truncate(std::uint64_t length) {
+    while (::ftruncate(fd_, static_cast<off_t>(length)) != 0)
+        if (errno != EINTR) return false;
+    return true;
 }
 
 void TempWaveFile::Discard() {

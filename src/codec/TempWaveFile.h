@@ -10,13 +10,15 @@
 
 #include <string>
 
+#include "codec/PcmTarget.h"
+
 namespace zirpel {
 
-class TempWaveFile {
+class TempWaveFile final : public PcmTarget {
 public:
     // Nothing is created yet; `folder` is where Create() will look.
     explicit TempWaveFile(std::string folder);
-    ~TempWaveFile();
+    ~TempWaveFile() override;
     TempWaveFile(const TempWaveFile&) = delete;
     TempWaveFile& operator=(const TempWaveFile&) = delete;
 
@@ -24,10 +26,15 @@ public:
     // name is free (any entry with that name counts as taken, a dangling
     // link included), opened for reading and writing. False when no such
     // file can be created (folder missing or not writable, ...).
-    bool Create();
+    bool Create() override;
 
     // Closes and deletes the file (nothing if it was never created).
-    void Discard();
+    void Discard() override;
+
+    // Positioned writes through the descriptor (pwrite, short writes
+    // retried) and cutting it short.
+    bool WriteAt(std::uint64_t offset, const std::uint8_t* data, std::size_t size) override;
+    bool Truncate(std::uint64_t length) override;
 
     bool created() const { return fd_ >= 0; }
     int fd() const { return fd_; }

@@ -32,6 +32,7 @@ LameEncoder::LameEncoder() = default;
 LameEncoder::~LameEncoder() = default;
 
 LameEncoder::Stream* LameEncoder::Find(HBE_STREAM handle) {
+    std::lock_guard g(lock_);
     const auto it = streams_.find(handle);
     return it == streams_.end() ? nullptr : &it->second;
 }
@@ -90,6 +91,9 @@ BE_ERR LameEncoder::beInitStream(const BE_CONFIG* config, std::uint32_t* samples
     if (config == nullptr || samplesPerChunk == nullptr || outputBufferSize == nullptr ||
         stream == nullptr)
         return BE_ERR_INVALID_FORMAT_PARAMETERS;
+    // Setting up a stream fills tables libmp3lame shares between streams:
+    // one set-up at a time.
+    std::lock_guard g(lock_);
     std::unique_ptr<lame_global_struct, LameCloser> gf(lame_init());
     if (!gf) return BE_ERR_INVALID_FORMAT_PARAMETERS;
     std::uint32_t channels = 2;
@@ -194,6 +198,7 @@ std::optional<LameEncoder::StreamFacts> LameEncoder::ProbeStream(HBE_STREAM stre
 }
 
 BE_ERR LameEncoder::beCloseStream(HBE_STREAM stream) {
+    std::lock_guard g(lock_);
     return streams_.erase(stream) != 0 ? BE_ERR_SUCCESSFUL : BE_ERR_INVALID_HANDLE;
 }
 

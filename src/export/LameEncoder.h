@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 #include "export/Mp3Encoder.h"
@@ -63,6 +64,11 @@ private:
     };
 
     Stream* Find(HBE_STREAM handle);
+
+    // Several threads may each run a stream of their own (the command
+    // line's parallel jobs): the table and the set-up of a stream are
+    // guarded, a stream is only ever used by the thread that opened it.
+    std::mutex lock_;
 
     std::map<HBE_STREAM, Stream> streams_;
     HBE_STREAM nextHandle_ = 1;

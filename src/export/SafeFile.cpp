@@ -261,9 +261,21 @@ bool SafeFile::copyBytes(int from, int to, off_t size, bool intoTarget) {
     return true;
 }
 
+namespace {
+// The turn of the commits on this thread (SafeFile::CommitTurn), if any.
+thread_local const std::function<bool()>* tCommitTurn = nullptr;
+}  // namespace
+
+SafeFile::CommitTurn::CommitTurn(std::function<bool()> mayCommit)
+    : mayCommit_(std::move(mayCommit)), outer_(tCommitTurn) {
+    tCommitTurn = &mayCommit_;
+}
+
+SafeFile::CommitTurn::~CommitTurn() { tCommitTurn = outer_; }
+
 bool SafeFile::commit() {
     if (fd_ >= 0 && !failed_) flushPending();
-    if (fd_ < 0 || failed_) {
+    if (fd_ < 0 || failed_ || (tCommitTurn != nullptr && !(*tCommitTurn)())) {
         discard();
         return false;
     }

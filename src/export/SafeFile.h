@@ -73,6 +73,22 @@ public:
     // Asked before every block of new contents; true ends the save, and the
     // target stays as it was. Not asked once commit() has begun.
     std::function<bool()> stopRequested;
+
+    // While one lives, every commit() on this thread first asks `mayCommit`
+    // (which may wait): false leaves the target as it was and drops what
+    // was written. The command line's parallel run puts its outputs in
+    // place this way in the order of the inputs.
+    class CommitTurn {
+    public:
+        explicit CommitTurn(std::function<bool()> mayCommit);
+        ~CommitTurn();
+        CommitTurn(const CommitTurn&) = delete;
+        CommitTurn& operator=(const CommitTurn&) = delete;
+
+    private:
+        std::function<bool()> mayCommit_;
+        const std::function<bool()>* outer_;
+    };
     // Where an in-place save stages its new contents when the target's
     // folder takes no new file: $TMPDIR, else /tmp.
     std::string stagingFolder;

@@ -9,7 +9,6 @@
 #include <optional>
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -120,20 +119,6 @@ private:
 
 WaveRead Fail(WaveStatus status) { return WaveRead{status, {}}; }
 
-// Reserves room for a large clip and asks for transparent huge pages there
-// before anything is written into it: a five-minute song would otherwise
-// cost thirteen thousand page faults on its first touch.
-void ReserveLarge(std::vector<std::uint8_t>& bytes, std::size_t size) {
-    constexpr std::uintptr_t kHuge = std::uintptr_t{2} << 20;
-    bytes.reserve(size);
-    if (size < 2 * kHuge) return;
-    const auto begin = reinterpret_cast<std::uintptr_t>(bytes.data());
-    const std::uintptr_t first = (begin + kHuge - 1) & ~(kHuge - 1);
-    const std::uintptr_t last = (begin + size) & ~(kHuge - 1);
-    // Only a hint: where the kernel has no huge pages nothing changes.
-    if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-}
-
 WaveRead ReadFrom(int fd) {
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return Fail(WaveStatus::CannotOpen);
@@ -170,8 +155,10 @@ WaveRead ReadFrom(int fd) {
     if (data->dataStart > riff.FileSize() || data->size > riff.FileSize() - data->dataStart)
         return Fail(WaveStatus::BadData);
 
+    // No huge pages asked for: with the kernel's usual setting (defrag on
+    // madvise) the first touch of such a region waits for memory to be
+    // compacted, seconds for a long clip on a machine that has run a while.
     WaveRead out;
-    ReserveLarge(out.clip.bytes, data->size);
     out.clip.bytes.resize(data->size);
     if (!riff.ReadAt(data->dataStart, out.clip.bytes.data(), out.clip.bytes.size()))
         return Fail(WaveStatus::ReadError);

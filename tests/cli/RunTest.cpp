@@ -2,6 +2,7 @@
 // a stop request in the MP3 import and in the MP3 save, and the progress
 // line.
 #include <algorithm>
+#include <atomic>
 #include <sstream>
 #include <string>
 
@@ -72,6 +73,59 @@ TEST_F(CliTest, StopDuringTheMp3SaveKeepsTheOldFile) {
     EXPECT_EQ(Bytes(file("out.mp3")), (std::vector<std::uint8_t>{7, 7, 7}));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), {}), 3)
         << "in.wav, out.mp3 and tmp only: no temporary file left";
+}
+
+TEST_F(CliTest, ParallelFilesGiveTheBytesAndMessagesOfOneAfterTheOther) {
+    const std::vector<std::string> inputs = {
+        WriteMp3("a.mp3", 44100, 2, 2.0), WriteWav("b.wav", MakeClip(8000, true, false, 3000)),
+        file("gone.mp3"), WriteMp3("c.mp3", 22050, 1, 1.0), WriteMp3("d.mp3", 32000, 2, 1.5)};
+    auto run = [&](const std::string& jobs, const std::string& out) {
+        std::vector<std::string> args = inputs;
+        for (const char* a : {"maximize", "--ringtone", "-j"}) args.push_back(a);
+        args.push_back(jobs);
+        args.push_back("--out-dir");
+        args.push_back(file(out));
+        return Run(args);
+    };
+    const Result one = run("1", "one"), many = run("3", "many");
+    EXPECT_EQ(many.code, one.code);
+    EXPECT_EQ(one.code, 2);
+    EXPECT_EQ(many.err, one.err);
+    for (const char* name : {"a.mp3", "b.mp3", "c.mp3", "d.mp3"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(Bytes(file(std::string("many/") + name)), Bytes(file(std::string("one/") + name)));
+    }
+    EXPECT_EQ(Run({inputs[0], "-j", "0", "-o", file("x.wav")}).code, 1);
+}
+
+TEST_F(CliTest, AStopInAParallelRunLeavesTheFilesAfterItAlone) {
+    const std::string first = WriteMp3("long.mp3", 44100, 2, 30.0);
+    std::vector<std::string> args = {first};
+    std::filesystem::create_directories(file("out"));
+    for (const char* name : {"p", "q", "r"}) {
+        args.push_back(WriteWav(std::string(name) + ".wav", MakeClip(8000, false, true, 2000)));
+        WriteBytes(file(std::string("out/") + name + ".wav"), {1, 2, 3});  // older outputs
+    }
+    for (const char* a : {"reverse", "--wav", "-j", "4", "--out-dir"}) args.push_back(a);
+    args.push_back(file("out"));
+    // The stop comes, and stays, once the small files are written (their
+    // temporary files stand beside the old outputs), while the long import
+    // of the first one still runs.
+    std::atomic<bool> stop{false};
+    const Result r = Run(args, false, [&] {
+        if (!stop && std::distance(std::filesystem::directory_iterator(file("out")), {}) >= 6) stop = true;
+        return stop.load();
+    });
+    EXPECT_EQ(r.code, 2);
+    // Stopped in its import, or in its save.
+    EXPECT_TRUE(r.err == "zirpel: " + first + ": Abgebrochen\n" ||
+                r.err == "zirpel: " + file("out/long.wav") + ": Abgebrochen\n")
+        << r.err;
+    for (const char* name : {"p", "q", "r"})
+        EXPECT_EQ(Bytes(file(std::string("out/") + name + ".wav")), (std::vector<std::uint8_t>{1, 2, 3})) << name;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(file("out")), {}), 3)
+        << "no output of the stopped file and no temporary file";
+    EXPECT_TRUE(TempFolderEmpty());
 }
 
 TEST_F(CliTest, StopDuringTheWavSaveKeepsTheOldFile) {

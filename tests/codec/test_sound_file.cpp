@@ -192,7 +192,7 @@ TEST_F(SoundFileTest, WhatNeitherReaderTakesStaysRefused) {
     };
     for (std::size_t i = 0; i < files.size(); ++i) {
         const OpenResult r = Open(WriteBytes(i == 0 ? "text.flac" : "f" + std::to_string(i) + ".wav", files[i]));
-        EXPECT_FALSE(r.ok()) << i;
+        ASSERT_FALSE(r.ok()) << i;
         EXPECT_EQ(NoticesFor(r).back().text, "Konnte Datei nicht öffnen");
     }
 }

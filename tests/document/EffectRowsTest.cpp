@@ -1,6 +1,7 @@
 // Every row of the effect table through the document: what it leaves in the
-// clip and the selection. A row without a case here does not compile. The
-// effects' arithmetic is tested with the effects.
+// clip and the selection, and that undo gives back the very bytes, format,
+// rate and selection it found and redo its result. A row without a case
+// here does not compile. The effects' arithmetic is tested with the effects.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -58,7 +59,7 @@ constexpr bool EveryRowHasACase() {
 }
 static_assert(EveryRowHasACase(), "every row of the effect table needs a case here");
 
-TEST(EffectRows, EachRowChangesTheClipAsItsCommandDoes) {
+TEST(EffectRows, EachRowChangesTheClipAndUndoRedoGiveItBack) {
     for (const RowCase& c : kCases) {
         SCOPED_TRACE(c.name);
         const EffectEntry& row = *FindEffect(c.name);
@@ -81,6 +82,21 @@ TEST(EffectRows, EachRowChangesTheClipAsItsCommandDoes) {
             EXPECT_EQ(doc.SelCaret(), sel.caret);
         };
         expect(out, c.outRate, outSel);
+        if (c.status != EffectStatus::Done) {  // a refusal adds no step
+            EXPECT_EQ(doc.UndoName(), "Öffnen");
+            continue;
+        }
+        EXPECT_EQ(doc.UndoCount(), 2u);
+        EXPECT_EQ(doc.UndoName(), row.StepName());
+
+        // The user moves the selection: undo still puts back the one before the step.
+        doc.SetSelection({1, 1});
+        ASSERT_TRUE(doc.Undo());
+        expect(input, c.rate, kSelected);
+        EXPECT_EQ(doc.RedoName(), row.StepName());
+        ASSERT_TRUE(doc.Redo());
+        expect(out, c.outRate, outSel);
+        EXPECT_FALSE(doc.CanRedo());
     }
 }
 

@@ -72,6 +72,12 @@ TEST_F(CdWindowTest, RippedTrackBecomesTheClipAndSavesAsWave) {
     ASSERT_TRUE(saved.ok());
     EXPECT_EQ(saved.clip.bytes, form->Document().SampleData());
 
+    // The import is one step: undo brings back the old clip and its selection.
+    form->UndoClick();
+    EXPECT_EQ(form->Document().SampleData(), std::vector<std::uint8_t>(400, 1));
+    EXPECT_EQ(form->Document().SelAnchor(), 3);
+    EXPECT_EQ(form->RedoAction->text().toStdString(), "Wiederherstellen: Von Musik-CD einlesen");
+
     // A second opening uses the list found first: no new search.
     const int opensBefore = sim->opens;
     const auto logLines = Log().count(QLatin1Char('\n'));

@@ -76,12 +76,13 @@ TEST_F(EffectsWindowTest, MenusListTheEntriesInOrderAndOpeningEffekteScrollsBack
                            QString::fromUtf8("Ende auf Anfang überblenden"), "-",
                            QString::fromUtf8("Maximale Lautstärke"), "Lauter 10%", "Leiser 10%", "-",
                            QString::fromUtf8("Rückwärts"), "-", "Schneller 10%", "Langsamer 10%"}));
-    EXPECT_EQ(MenuTexts(form->MenuBearbeiten).mid(0, 6),
+    // "Bearbeiten" opens with "Rückgängig", "Wiederherstellen" and a separator.
+    EXPECT_EQ(MenuTexts(form->MenuBearbeiten).mid(3, 6),
               (QStringList{"Zur Auswahl zurechtschneiden", "Die Auswahl wegschneiden", "-",
                            QString::fromUtf8("Nichts auswählen"), "-", QString::fromUtf8("Sampleformat ändern...")}));
     // Later entries stand behind a separator.
     EXPECT_EQ(MenuTexts(form->MenuEffekte).value(13, "-"), "-");
-    EXPECT_EQ(MenuTexts(form->MenuBearbeiten).value(6, "-"), "-");
+    EXPECT_EQ(MenuTexts(form->MenuBearbeiten).value(9, "-"), "-");
     EXPECT_TRUE(MenuTexts(form->MenuDatei).contains("Von Musik-CD einlesen..."));
     for (QAction* a : form->MenuEffekte->actions()) EXPECT_TRUE(a->shortcut().isEmpty());
     EXPECT_TRUE(form->ChangeFormat->isEnabled());
@@ -203,12 +204,14 @@ protected:
 TEST_F(EffectsWhilePlayingTest, TheLoopReadsTheChangedClipSafely) {
     // A long looping play; while it runs (the loop lets events through) the
     // crossfade and the format change replace the clip with shorter ones,
-    // and the next rounds must read only the new clip.
+    // undo brings the longer one back and redo the short one again, and the
+    // next rounds must read only the clip of the moment.
     form->Document().Replace({NonZeroClip(44100), {44100, true, true}}, "Öffnen");
     form->Document().SetSelection({0, 2 * 40000});  // the range reaches past the clips to come
     ASSERT_TRUE(form->SchleifeCheck->isChecked());
     typedTime = QStringLiteral("0,5");
     int round = 0;
+    std::vector<std::int32_t> sizes;
     std::function<void()> step = [&] {
         ++round;
         if (round == 2) Trigger(form->MenuEffekte, QString::fromUtf8("Ende auf Anfang überblenden").toUtf8().constData());
@@ -223,6 +226,9 @@ TEST_F(EffectsWhilePlayingTest, TheLoopReadsTheChangedClipSafely) {
             };
             form->RunCommand([this] { form->ChangeFormatClick(); });
         }
+        if (round == 5) form->UndoAction->trigger();
+        if (round == 6) form->RedoAction->trigger();
+        sizes.push_back(form->Document().SampleSize());
         if (round == 7) {
             form->StopBTNClick();
             return;
@@ -232,6 +238,8 @@ TEST_F(EffectsWhilePlayingTest, TheLoopReadsTheChangedClipSafely) {
     QTimer::singleShot(0, form.get(), step);
     QTest::mouseClick(form->PlayBtn, Qt::LeftButton);  // returns when the play has ended
     EXPECT_GE(round, 7);
+    const std::int32_t faded = (44100 - 22050) * 4, mono = faded / 4 * 8000 / 44100 * 2;
+    EXPECT_EQ(sizes, (std::vector<std::int32_t>{44100 * 4, faded, faded, mono, faded, mono, mono}));
     EXPECT_FALSE(form->Document().Stereo());
     EXPECT_EQ(form->Document().SampleRate(), 8000);
     EXPECT_TRUE(form->PlayBtn->isEnabled());

@@ -4,79 +4,37 @@
 // the deadline ends the program with its name, in seconds rather than
 // minutes. ZIRPEL_TEST_DEADLINE (seconds) changes the deadline.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
-#include <chrono>
-#include <condition_variable>
-#include <cstdio>
+#include <csignal>
 #include <cstdlib>
-#include <mutex>
-#include <string>
-#include <thread>
+#include <cstring>
 
 namespace {
 
-class Deadline final : public ::testing::EmptyTestEventListener {
-public:
-    explicit Deadline(std::chrono::seconds limit) : limit_(limit), watcher_([this] { Watch(); }) {}
-    ~Deadline() override {
-        {
-            std::lock_guard lock(mutex_);
-            quit_ = true;
-        }
-        changed_.notify_all();
-        watcher_.join();
-    }
+char gRunning[512];  // "Suite.Test", written before the alarm is set
 
-    void OnTestStart(const ::testing::TestInfo& info) override {
-        std::lock_guard lock(mutex_);
-        name_ = std::string(info.test_suite_name()) + "." + info.name();
-        due_ = std::chrono::steady_clock::now() + limit_;
-        armed_ = true;
-        changed_.notify_all();
-    }
-    void OnTestEnd(const ::testing::TestInfo&) override {
-        std::lock_guard lock(mutex_);
-        armed_ = false;
-        changed_.notify_all();
-    }
-
-private:
-    void Watch() {
-        std::unique_lock lock(mutex_);
-        while (!quit_) {
-            if (!armed_) {
-                changed_.wait(lock);
-                continue;
-            }
-            const auto due = due_;
-            if (changed_.wait_until(lock, due) == std::cv_status::timeout && armed_ && due == due_) {
-                std::fprintf(stderr, "\n%s: still running after its deadline of %lld s\n",
-                             name_.c_str(), static_cast<long long>(limit_.count()));
-                std::fflush(stderr);
-                std::_Exit(1);
-            }
-        }
-    }
-
-    const std::chrono::seconds limit_;
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::string name_;
-    std::chrono::steady_clock::time_point due_{};
-    bool armed_ = false;
-    bool quit_ = false;
-    std::thread watcher_;  // last: starts once the rest is set up
-};
-
-std::chrono::seconds DeadlineFromEnvironment() {
-    const char* text = std::getenv("ZIRPEL_TEST_DEADLINE");
-    const long seconds = text ? std::strtol(text, nullptr, 10) : 0;
-    return std::chrono::seconds(seconds > 0 ? seconds : 20);
+extern "C" void OnDeadline(int) {
+    const char tail[] = ": still running after its deadline\n";
+    [[maybe_unused]] ssize_t n = ::write(STDERR_FILENO, gRunning, std::strlen(gRunning));
+    n = ::write(STDERR_FILENO, tail, sizeof tail - 1);
+    ::_exit(1);
 }
+
+class Deadline final : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo& info) override {
+        std::snprintf(gRunning, sizeof gRunning, "\n%s.%s", info.test_suite_name(), info.name());
+        const char* text = std::getenv("ZIRPEL_TEST_DEADLINE");
+        const long seconds = text ? std::strtol(text, nullptr, 10) : 0;
+        ::signal(SIGALRM, OnDeadline);
+        ::alarm(static_cast<unsigned>(seconds > 0 ? seconds : 20));
+    }
+    void OnTestEnd(const ::testing::TestInfo&) override { ::alarm(0); }
+};
 
 // Registered before main runs; the listener list owns it.
 const bool kRegistered = [] {
-    ::testing::UnitTest::GetInstance()->listeners().Append(new Deadline(DeadlineFromEnvironment()));
+    ::testing::UnitTest::GetInstance()->listeners().Append(new Deadline);
     return true;
 }();
 

@@ -45,7 +45,6 @@ public:
     void AppendLog(const std::string& line);
     // The clip of the last run, once; empty when nothing was read.
     std::optional<zirpel::Clip> TakeRippedClip();
-    bool IsRunning() const { return FRunning; }
 
     // "OK": runs the import with OK disabled, then closes with OK.
     void BitBtnXP1Click();

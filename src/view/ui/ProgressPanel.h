@@ -14,12 +14,6 @@ public:
     // Called with the panel's painter and rectangle whenever it paints.
     std::function<void(QPainter&, const QRect&)> OnDrawPanel;
 
-    int FullRepaints() const { return FFullRepaints; }
-    void CountFullRepaint() { ++FFullRepaints; }
-
 protected:
     void paintEvent(QPaintEvent* event) override;
-
-private:
-    int FFullRepaints = 0;
 };

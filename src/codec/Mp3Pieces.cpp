@@ -1,0 +1,404 @@
+#include "codec/Mp3Pieces.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include <sched.h>
+
+namespace zirpel {
+namespace {
+
+constexpr std::size_t kFeedBytes = 256 * 1024;
+constexpr std::size_t kWriteBytes = std::size_t{1} << 20;
+constexpr std::uint64_t kHeaderBytes = 44;
+constexpr std::int64_t kSearchFrames = 1024;
+constexpr std::uint64_t kMinPieceBytes = std::uint64_t{1} << 20;
+constexpr std::int64_t kNoEnd = std::numeric_limits<std::int64_t>::max();
+constexpr auto kPumpEvery = std::chrono::milliseconds(10);
+
+// 16-bit samples of at least this size, so many of them: the overlap of two
+// pieces must hold that much sound before it counts as a check.
+constexpr int kAudibleLevel = 16;
+constexpr std::size_t kAudibleSamples = 1024;
+
+std::size_t AudibleSamples(const std::uint8_t* pcm, std::size_t bytes) {
+    std::size_t n = 0;
+    for (std::size_t i = 0; i + 1 < bytes; i += 2) {
+        const auto v = static_cast<std::int16_t>(pcm[i] | (pcm[i + 1] << 8));
+        n += (v >= kAudibleLevel || v <= -kAudibleLevel) ? 1 : 0;
+    }
+    return n;
+}
+
+// Reads the file into a decoder chunk by chunk, putting the replacement
+// bytes of one range in place of the file's own.
+class Feeder {
+public:
+    Feeder(const ByteSource& source, std::uint64_t from) : source_(source), pos_(from), buffer_(kFeedBytes) {}
+
+    void Replace(std::uint64_t at, std::vector<std::uint8_t> bytes) {
+        patchAt_ = at;
+        patch_ = std::move(bytes);
+    }
+    // Feeds the next chunk; false at the end of the file or on failure.
+    bool More(Mp3FrameDecoder& decoder) {
+        const std::size_t n = source_.readAt(pos_, buffer_.data(), buffer_.size());
+        if (n == 0) return false;
+        const std::uint64_t end = pos_ + n;
+        const std::uint64_t patchEnd = patchAt_ + patch_.size();
+        if (!patch_.empty() && patchAt_ < end && patchEnd > pos_) {
+            const std::uint64_t from = std::max(patchAt_, pos_), to = std::min(patchEnd, end);
+            std::memcpy(buffer_.data() + (from - pos_), patch_.data() + (from - patchAt_),
+                        static_cast<std::size_t>(to - from));
+        }
+        pos_ = end;
+        return decoder.Feed(buffer_.data(), n);
+    }
+
+private:
+    const ByteSource& source_;
+    std::uint64_t pos_;
+    std::vector<std::uint8_t> buffer_;
+    std::uint64_t patchAt_ = 0;
+    std::vector<std::uint8_t> patch_;
+};
+
+struct Piece {
+    std::int64_t decodeFrom = 0;  // first frame decoded
+    std::int64_t keepFrom = 0;    // first frame whose PCM is kept
+    std::int64_t keepTo = kNoEnd; // first frame no longer kept
+    std::uint64_t startPosition = 0;  // decoding range in the file, for the progress
+    std::uint64_t endPosition = 0;
+    std::uint64_t startFrameOffset = 0;  // where the start frame must lie
+    std::uint64_t outOffset = 0;         // PCM offset of keepFrom
+};
+
+struct PieceState {
+    std::atomic<std::uint64_t> position{0};
+    std::uint64_t bytes = 0;       // PCM written
+    bool complete = false;
+    bool failed = false;
+    bool writeFailed = false;
+    std::vector<std::uint8_t> head;  // PCM of the first kept frames
+    std::vector<std::uint8_t> tail;  // PCM of the frames after keepTo
+};
+
+struct Shared {
+    Shared(const ByteSource& s, std::uint64_t d, std::size_t f, PcmTarget& t)
+        : source(s), dataStart(d), frameBytes(f), target(t) {}
+    const ByteSource& source;
+    std::uint64_t dataStart;
+    std::size_t frameBytes;
+    PcmTarget& target;
+    std::atomic<bool> stop{false};
+    std::mutex lock;
+    std::condition_variable done;
+    int running = 0;
+};
+
+// Decodes one piece. `verifyStart`: the start frame must be found where the
+// plan put it (every piece but the first, whose first frame is decoded
+// before the pieces start).
+void RunPiece(Shared& sh, const Piece& piece, bool last, bool verifyStart, Mp3FrameDecoder& decoder,
+              Feeder& feeder, PieceState& st) {
+    std::vector<std::uint8_t> out;
+    out.reserve(kWriteBytes);
+    std::uint64_t outPos = piece.outOffset;
+    auto flush = [&] {
+        if (out.empty()) return true;
+        if (!sh.target.WriteAt(kHeaderBytes + outPos, out.data(), out.size())) return false;
+        outPos += out.size();
+        out.clear();
+        return true;
+    };
+    int headFrames = 0, tailFrames = 0;
+    std::size_t audible = 0;
+    bool started = !verifyStart;
+    while (!sh.stop.load(std::memory_order_relaxed)) {
+        const Mp3FrameDecoder::Step step = decoder.Next();
+        if (step == Mp3FrameDecoder::Step::NeedMore) {
+            if (feeder.More(decoder)) continue;
+            // The input ended: only the last piece may end so, or one that
+            // holds enough frames past its end for the check.
+            st.complete = last || tailFrames >= kOverlapFrames;
+            st.failed = !st.complete;
+            break;
+        }
+        if (step != Mp3FrameDecoder::Step::Frame) {
+            st.complete = step == Mp3FrameDecoder::Step::End && (last || tailFrames >= kOverlapFrames);
+            st.failed = !st.complete;
+            break;
+        }
+        const std::int64_t n = decoder.FrameNumber();
+        st.position.store(sh.dataStart + static_cast<std::uint64_t>(std::max<std::int64_t>(decoder.FramePosition(), 0)),
+                          std::memory_order_relaxed);
+        if (n < piece.decodeFrom) continue;
+        if (!started) {
+            // The start frame must be the one the plan chose, with the side
+            // information the feeder cleared.
+            if (n != piece.decodeFrom ||
+                sh.dataStart + static_cast<std::uint64_t>(decoder.FramePosition()) != piece.startFrameOffset) {
+                st.failed = true;
+                break;
+            }
+            started = true;
+        }
+        const std::uint8_t* pcm = nullptr;
+        std::size_t bytes = 0;
+        if (!decoder.Decode(pcm, bytes)) {
+            st.failed = true;
+            break;
+        }
+        if (n < piece.keepFrom) continue;
+        if (n >= piece.keepTo) {
+            // Past the piece: PCM to hold against the next piece's start,
+            // until it has enough sound in it to tell a difference.
+            st.tail.insert(st.tail.end(), pcm, pcm + bytes);
+            audible += AudibleSamples(pcm, bytes);
+            ++tailFrames;
+            if ((tailFrames >= kOverlapFrames && audible >= kAudibleSamples) || tailFrames >= kMaxOverlapFrames) {
+                st.complete = true;
+                break;
+            }
+            continue;
+        }
+        // Only the last piece may end in a frame cut short (the gapless end).
+        if (!last && bytes != sh.frameBytes) {
+            st.failed = true;
+            break;
+        }
+        if (headFrames < kMaxOverlapFrames) {
+            st.head.insert(st.head.end(), pcm, pcm + bytes);
+            ++headFrames;
+        }
+        out.insert(out.end(), pcm, pcm + bytes);
+        st.bytes += bytes;
+        if (out.size() >= kWriteBytes && !flush()) {
+            st.writeFailed = true;
+            break;
+        }
+    }
+    if (!st.writeFailed && !flush()) st.writeFailed = true;
+    if (st.writeFailed || st.failed) sh.stop.store(true, std::memory_order_relaxed);
+    if (!last && st.complete &&
+        st.bytes != static_cast<std::uint64_t>(piece.keepTo - piece.keepFrom) * sh.frameBytes)
+        st.failed = true;
+}
+
+// Whether the PCM a piece decoded past its end is what the next piece
+// decoded at its start, as far as both reach.
+bool Agree(const std::vector<std::uint8_t>& tail, const std::vector<std::uint8_t>& head) {
+    const std::size_t n = std::min(tail.size(), head.size());
+    return std::equal(tail.begin(), tail.begin() + static_cast<std::ptrdiff_t>(n), head.begin());
+}
+
+// The replacement for the start frame's CRC and side information: zeros,
+// with the CRC they need.
+std::vector<std::uint8_t> SilentSideInfo(const ByteSource& source, const Mp3FrameChain& chain,
+                                         const Mp3Frame& frame) {
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>((chain.crc ? 2 : 0) + chain.sideInfoBytes), 0);
+    if (chain.crc) {
+        std::uint8_t header[4] = {};
+        if (source.readAt(frame.offset, header, 4) != 4) return {};
+        const std::vector<std::uint8_t> zeros(static_cast<std::size_t>(chain.sideInfoBytes), 0);
+        const std::uint16_t crc = Mp3FrameCrc(header, zeros.data(), chain.sideInfoBytes);
+        bytes[0] = static_cast<std::uint8_t>(crc >> 8);
+        bytes[1] = static_cast<std::uint8_t>(crc);
+    }
+    return bytes;
+}
+
+}  // namespace
+
+std::vector<std::int64_t> PlanMp3Pieces(const Mp3FrameChain& chain, std::size_t firstIndex,
+                                        std::int64_t firstNumber, int pieces) {
+    std::vector<std::int64_t> starts;
+    if (!chain.uniform || pieces < 2 || firstIndex >= chain.frames.size()) return starts;
+    const auto numbered = static_cast<std::int64_t>(chain.frames.size() - firstIndex);
+    const std::int64_t endNumber = firstNumber + numbered;
+    // Room around every cut: the warm-up, the overlap, and a few frames more.
+    const std::int64_t room = kWarmupFrames + kOverlapFrames + 16;
+    std::int64_t earliest = firstNumber + room;
+    for (int k = 1; k < pieces; ++k) {
+        const std::int64_t target = firstNumber + numbered * k / pieces - kWarmupFrames;
+        for (std::int64_t a = target; a >= target - kSearchFrames && a >= earliest; --a) {
+            if ((a - firstNumber) % kFilterBankCycle != 0) continue;
+            if (a + kWarmupFrames + kMaxOverlapFrames + room > endNumber) continue;
+            const std::size_t i = firstIndex + static_cast<std::size_t>(a - firstNumber);
+            if (chain.frames[i + 1].mainDataBegin > chain.frames[i].mainDataSize) continue;
+            starts.push_back(a);
+            earliest = a + kWarmupFrames + room;
+            break;
+        }
+    }
+    return starts;
+}
+
+int AvailableCores() {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (::sched_getaffinity(0, sizeof set, &set) == 0) return std::max(1, CPU_COUNT(&set));
+    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+int Mp3PiecesFor(std::uint64_t dataBytes, int cores) {
+    const std::uint64_t bySize = dataBytes / kMinPieceBytes;
+    return static_cast<int>(std::max<std::uint64_t>(1, std::min<std::uint64_t>(std::max(cores, 1), bySize)));
+}
+
+PiecesResult DecodeMp3InPieces(const ByteSource& source, std::uint64_t dataStart,
+                               const Mp3FrameChain& chain, const Mp3FrameDecoderFactory& decoders,
+                               int pieces, std::uint64_t maxBytes, PcmTarget& target,
+                               LongTask& task) {
+    PiecesResult result;
+    if (!decoders || !chain.uniform || pieces < 2) return result;
+    std::unique_ptr<Mp3FrameDecoder> first = decoders();
+    if (!first) return result;
+    Feeder firstFeeder(source, dataStart);
+    Mp3FrameDecoder::Step step;
+    while ((step = first->Next()) == Mp3FrameDecoder::Step::NeedMore)
+        if (!firstFeeder.More(*first)) return result;
+    if (step != Mp3FrameDecoder::Step::Frame) return result;
+
+    // The decoder's first frame in the chain (it skips a Xing/Info frame).
+    const std::int64_t firstNumber = first->FrameNumber();
+    const std::uint64_t firstOffset = dataStart + static_cast<std::uint64_t>(first->FramePosition());
+    const auto it = std::lower_bound(chain.frames.begin(), chain.frames.end(), firstOffset,
+                                     [](const Mp3Frame& f, std::uint64_t o) { return f.offset < o; });
+    if (it == chain.frames.end() || it->offset != firstOffset) return result;
+    const auto firstIndex = static_cast<std::size_t>(it - chain.frames.begin());
+    const std::vector<std::int64_t> starts = PlanMp3Pieces(chain, firstIndex, firstNumber, pieces);
+    if (starts.empty()) return result;
+
+    const std::size_t frameBytes = static_cast<std::size_t>(chain.samplesPerFrame) * chain.channels * 2;
+    const std::uint64_t bound = (chain.frames.size() - firstIndex) * std::uint64_t{frameBytes};
+    if (bound > maxBytes) return result;
+    const std::uint8_t* pcm = nullptr;
+    std::size_t firstBytes = 0;
+    if (!first->Decode(pcm, firstBytes) || firstBytes > frameBytes) return result;
+    if (!target.Reserve(kHeaderBytes + bound)) return result;
+    if (firstBytes > 0 && !target.WriteAt(kHeaderBytes, pcm, firstBytes)) {
+        result.status = PiecesStatus::CannotWrite;
+        return result;
+    }
+
+    // The pieces: the first goes on with the decoder that read the first frame.
+    const std::size_t count = starts.size() + 1;
+    std::vector<Piece> plan(count);
+    auto offsetOf = [&](std::int64_t number) {
+        return chain.frames[firstIndex + static_cast<std::size_t>(number - firstNumber)].offset;
+    };
+    for (std::size_t k = 0; k < count; ++k) {
+        Piece& p = plan[k];
+        p.decodeFrom = k == 0 ? firstNumber : starts[k - 1];
+        p.keepFrom = k == 0 ? firstNumber + 1 : starts[k - 1] + kWarmupFrames;
+        p.keepTo = k + 1 < count ? starts[k] + kWarmupFrames : kNoEnd;
+        p.startPosition = k == 0 ? dataStart : offsetOf(p.decodeFrom);
+        p.endPosition = k + 1 < count ? offsetOf(p.keepTo) : source.size();
+        p.startFrameOffset = k == 0 ? 0 : offsetOf(p.decodeFrom);
+        p.outOffset = firstBytes + static_cast<std::uint64_t>(p.keepFrom - firstNumber - 1) * frameBytes;
+    }
+
+    Shared sh(source, dataStart, frameBytes, target);
+    std::vector<std::unique_ptr<Mp3FrameDecoder>> decodersOfPieces(count);
+    std::vector<std::unique_ptr<Feeder>> feeders(count);
+    decodersOfPieces[0] = std::move(first);
+    for (std::size_t k = 1; k < count; ++k) {
+        decodersOfPieces[k] = decoders();
+        if (!decodersOfPieces[k]) {
+            target.Truncate(kHeaderBytes);
+            return result;
+        }
+        feeders[k] = std::make_unique<Feeder>(source, dataStart);
+        const Mp3Frame& start = chain.frames[firstIndex + static_cast<std::size_t>(plan[k].decodeFrom - firstNumber)];
+        std::vector<std::uint8_t> silent = SilentSideInfo(source, chain, start);
+        if (silent.empty()) {
+            target.Truncate(kHeaderBytes);
+            return result;
+        }
+        feeders[k]->Replace(start.offset + 4, std::move(silent));
+    }
+    std::vector<PieceState> states(count);
+    for (std::size_t k = 0; k < count; ++k) states[k].position = plan[k].startPosition;
+    std::vector<std::thread> threads;
+    sh.running = static_cast<int>(count);
+    for (std::size_t k = 0; k < count; ++k) {
+        threads.emplace_back([&, k] {
+            Feeder& feeder = k == 0 ? firstFeeder : *feeders[k];
+            try {
+                RunPiece(sh, plan[k], k + 1 == count, k > 0, *decodersOfPieces[k], feeder, states[k]);
+            } catch (...) {
+                states[k].failed = true;
+                sh.stop = true;
+            }
+            std::lock_guard g(sh.lock);
+            --sh.running;
+            sh.done.notify_all();
+        });
+    }
+
+    const std::uint64_t length = std::max<std::uint64_t>(source.size(), 1);
+    bool pumping = true;
+    for (;;) {
+        {
+            std::unique_lock l(sh.lock);
+            if (sh.done.wait_for(l, kPumpEvery, [&] { return sh.running == 0; })) break;
+        }
+        if (!pumping) continue;
+        std::uint64_t done = dataStart;
+        for (std::size_t k = 0; k < count; ++k) {
+            const std::uint64_t at = std::min(states[k].position.load(std::memory_order_relaxed), plan[k].endPosition);
+            done += at > plan[k].startPosition ? at - plan[k].startPosition : 0;
+        }
+        task.Progress(static_cast<std::int32_t>(std::min<std::uint64_t>(done, length) * 100 / length));
+        if (!task.Pump()) {
+            // The owner is gone: end at once, touching nothing of its own.
+            result.ownerGone = true;
+            pumping = false;
+            sh.stop = true;
+        } else if (task.StopRequested()) {
+            sh.stop = true;
+        }
+    }
+    for (std::thread& t : threads) t.join();
+
+    bool writeFailed = false, failed = false;
+    for (const PieceState& st : states) {
+        writeFailed = writeFailed || st.writeFailed;
+        failed = failed || st.failed;
+    }
+    if (writeFailed) {
+        result.status = PiecesStatus::CannotWrite;
+        return result;
+    }
+    // The leading part that is whole: each piece up to the first that is
+    // not done, as far as its start agrees with the piece before. On a
+    // stop that is the result; otherwise it must be the whole file.
+    std::uint64_t bytes = firstBytes;
+    bool whole = !failed;
+    for (std::size_t k = 0; whole && k < count; ++k) {
+        bytes += states[k].bytes;
+        whole = states[k].complete && (k + 1 == count || Agree(states[k].tail, states[k + 1].head));
+    }
+    const bool stopped = result.ownerGone || task.StopRequested();
+    if (failed || (!whole && !stopped)) {
+        target.Truncate(kHeaderBytes);
+        return result;
+    }
+    if (!target.Truncate(kHeaderBytes + bytes)) {
+        result.status = PiecesStatus::CannotWrite;
+        return result;
+    }
+    result.status = whole ? PiecesStatus::Decoded : PiecesStatus::Stopped;
+    result.bytes = bytes;
+    return result;
+}
+
+}  // namespace zirpel

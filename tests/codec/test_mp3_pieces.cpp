@@ -1,0 +1,311 @@
+// Decoding in pieces against one decoder: every file of a corpus made by the
+// lame encoder at test time (constant and variable bit rate, MPEG-1, 2 and
+// 2.5, mono, joint and plain stereo, CRC, ID3v2 with a picture, with and
+// without the Xing/LAME frame, a cut last frame, junk in the middle, two
+// songs in one file) gives the same WAV bytes in any number of pieces.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <map>
+
+#include <unistd.h>
+
+#include "codec/Mp3Fixtures.h"
+#include "codec/Mp3FrameChain.h"
+#include "codec/Mp3Import.h"
+#include "codec/Mp3Pieces.h"
+#include "codec/Mpg123Driver.h"
+#include "codec/PcmTarget.h"
+#include "wave/WaveFile.h"
+
+using namespace zirpel;
+using namespace zirpel::test;
+
+namespace {
+
+// Twenty seconds of something like music: chords that change four times a
+// second with a noisy attack (short blocks), a second voice on the right.
+std::vector<std::uint8_t> MusicWav(int seconds) {
+    const int rate = 44100, frames = rate * seconds;
+    std::vector<std::int16_t> pcm(static_cast<std::size_t>(frames) * 2);
+    std::uint32_t seed = 7;
+    double phase[3] = {0, 0, 0}, freq[3] = {220, 277, 330}, env = 0;
+    for (int i = 0; i < frames; ++i) {
+        if (i % (rate / 4) == 0) {
+            env = 1;
+            for (double& f : freq) f = 110 * std::pow(2.0, (seed = seed * 1103515245 + 12345) % 36 / 12.0);
+        }
+        env *= 0.99993;
+        double v = 0;
+        for (int k = 0; k < 3; ++k) v += std::sin(phase[k] += 2 * M_PI * freq[k] / rate) / (k + 1);
+        seed = seed * 1103515245 + 12345;
+        const double noise = (static_cast<double>(seed >> 16 & 0x7FFF) / 32768 - 0.5) * (i % (rate / 4) < 300 ? 0.8 : 0.03);
+        pcm[2 * i] = static_cast<std::int16_t>(9000 * env * v + 8000 * noise);
+        pcm[2 * i + 1] = static_cast<std::int16_t>(7000 * env * std::sin(phase[1] * 1.5) + 6000 * noise);
+    }
+    std::vector<std::uint8_t> wav(44 + pcm.size() * 2);
+    const std::uint8_t fmt[16] = {1, 0, 2, 0, 0x44, 0xAC, 0, 0, 0x10, 0xB1, 2, 0, 4, 0, 16, 0};
+    const auto header = BuildWaveHeader(fmt, static_cast<std::uint32_t>(wav.size() - 8),
+                                        static_cast<std::uint32_t>(wav.size() - 44));
+    std::copy(header.begin(), header.end(), wav.begin());
+    std::memcpy(wav.data() + 44, pcm.data(), pcm.size() * 2);
+    return wav;
+}
+
+struct Corpus {
+    ScratchDir dir;
+    std::map<std::string, std::string> files;  // name -> path
+    std::vector<std::string> uniform;          // the names that must be cut into pieces
+};
+
+Corpus* g_corpus = nullptr;
+
+class Mp3Pieces : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        if (std::system("command -v lame > /dev/null 2>&1") != 0)
+            GTEST_SKIP() << "lame is not installed (scripts/setup-deps.sh installs it)";
+        g_corpus = new Corpus;
+        Corpus& c = *g_corpus;
+        WriteBytes(c.dir.file("in.wav"), MusicWav(20));
+        // Any bytes behind a PNG signature make a picture frame in the tag.
+        WriteBytes(c.dir.file("cover.png"), {0x89, 'P', 'N', 'G', 13, 10, 26, 10, 0, 0, 0, 13, 'I', 'H', 'D', 'R',
+                                             1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16});
+        const std::vector<std::pair<std::string, std::string>> variants = {
+            {"cbr128", "-b 128"},
+            {"vbr", "-V 2"},
+            {"mpeg1_32k", "--resample 32 -b 96"},
+            {"mpeg1_48k", "--resample 48 -b 192"},
+            {"mono_32k", "--resample 32 -m m -b 48"},
+            {"mpeg2_22k_mono", "--resample 22.05 -m m -b 32"},
+            {"mpeg2_24k_vbr", "--resample 24 -V 6"},
+            {"mpeg2_16k", "--resample 16 -b 24"},
+            {"mpeg25_8k", "--resample 8 -b 8"},
+            {"mpeg25_11k_mono", "--resample 11.025 -m m -b 16"},
+            {"plain_stereo_crc", "-m s -p -b 160"},
+            {"no_info_frame", "-t -b 112"},
+            {"id3v2_cover", "-b 128 --tt Titel --ta Band --ti '" + c.dir.file("cover.png") + "'"},
+        };
+        for (const auto& [name, args] : variants) {
+            const std::string out = c.dir.file(name + ".mp3");
+            const std::string cmd = "lame --quiet " + args + " '" + c.dir.file("in.wav") + "' '" + out + "'";
+            ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+            c.files[name] = out;
+            c.uniform.push_back(name);
+        }
+        std::vector<std::uint8_t> cbr = ReadBytes(c.files["cbr128"]);
+        std::vector<std::uint8_t> cut(cbr.begin(), cbr.end() - 100);
+        WriteBytes(c.dir.file("cut.mp3"), cut);
+        c.files["cut"] = c.dir.file("cut.mp3");
+        c.uniform.push_back("cut");
+        std::vector<std::uint8_t> junk = cbr;
+        junk.insert(junk.begin() + static_cast<std::ptrdiff_t>(junk.size() * 3 / 5), 999, 0x55);
+        WriteBytes(c.dir.file("junk.mp3"), junk);
+        c.files["junk"] = c.dir.file("junk.mp3");
+        std::vector<std::uint8_t> two = cbr;
+        const std::vector<std::uint8_t> vbr = ReadBytes(c.files["vbr"]);
+        two.insert(two.end(), vbr.begin(), vbr.end());
+        WriteBytes(c.dir.file("two.mp3"), two);
+        c.files["two"] = c.dir.file("two.mp3");
+    }
+    static void TearDownTestSuite() {
+        delete g_corpus;
+        g_corpus = nullptr;
+    }
+};
+
+// A conversion's task: records progress, lets a test stop it.
+struct Task : LongTask {
+    std::vector<std::int32_t> progress;
+    int pumps = 0;
+    int stopAfterPumps = -1;
+    void Progress(std::int32_t p) override { progress.push_back(p); }
+    bool Pump() override {
+        ++pumps;
+        return true;
+    }
+    bool StopRequested() const override { return stopAfterPumps >= 0 && pumps >= stopAfterPumps; }
+};
+
+struct Converted {
+    Mp3ConvertResult result;
+    std::vector<std::uint8_t> wav;  // the whole file
+};
+
+Converted Convert(const std::string& mp3, int pieces, Task& task) {
+    TACMConvertor mp3wav;
+    mp3wav.LoadMp3WavStoredValues();
+    std::vector<FormatBlock> formats;
+    std::int32_t count = 0;
+    EnumerateMp3Formats(acm::DefaultAcmRegistry(), formats, count, nullptr);
+    Mp3Codec codec{mp3wav, formats, count, pieces};
+    ScratchDir dir;
+    TempWaveFile out(dir.path());
+    Converted c;
+    c.result = ConvertMP3WAV(mp3, out, codec, task);
+    std::vector<std::uint8_t> bytes;
+    if (out.created()) {
+        bytes.resize(static_cast<std::size_t>(::lseek(out.fd(), 0, SEEK_END)));
+        EXPECT_EQ(::pread(out.fd(), bytes.data(), bytes.size(), 0), static_cast<ssize_t>(bytes.size()));
+    }
+    c.wav = std::move(bytes);
+    return c;
+}
+
+Converted Convert(const std::string& mp3, int pieces) {
+    Task task;
+    return Convert(mp3, pieces, task);
+}
+
+TEST_F(Mp3Pieces, EveryFileGivesTheSameBytesInAnyNumberOfPieces) {
+    for (const auto& [name, path] : g_corpus->files) {
+        SCOPED_TRACE(name);
+        const Converted one = Convert(path, 1);
+        ASSERT_EQ(one.result, Mp3ConvertResult::Converted);
+        ASSERT_GT(one.wav.size(), 44u * 1000);
+        for (int pieces : {2, 3, 7}) {
+            SCOPED_TRACE(pieces);
+            const Converted many = Convert(path, pieces);
+            EXPECT_EQ(many.result, one.result);
+            EXPECT_TRUE(many.wav == one.wav) << many.wav.size() << " bytes against " << one.wav.size();
+        }
+    }
+}
+
+TEST_F(Mp3Pieces, UniformFilesAreReallyCutAndOthersAreNot) {
+    // The pieces themselves, without the block loop to fall back on.
+    for (const auto& [name, path] : g_corpus->files) {
+        SCOPED_TRACE(name);
+        const bool uniform = name != "two";
+        const std::vector<std::uint8_t> mp3 = ReadBytes(path);
+        MemoryByteSource source(mp3.data(), mp3.size());
+        const Mp3DataStart start = FindMp3DataStart(source);
+        const Mp3FrameChain chain = ScanMp3Frames(source, start.dataStart);
+        EXPECT_EQ(chain.uniform, uniform);
+        if (!uniform) continue;
+        const std::vector<std::uint8_t> want = Convert(path, 1).wav;
+        MemoryWaveTarget target;
+        ASSERT_TRUE(target.Create());
+        Task task;
+        const PiecesResult r = DecodeMp3InPieces(source, start.dataStart, chain,
+                                                 acm::Mpg123FrameDecoders(chain.sampleRate, static_cast<std::uint16_t>(chain.channels)), 4,
+                                                 std::uint64_t{1} << 32, target, task);
+        // This encoder leans on the reservoir so hard at 48 kbit/s mono that
+        // twenty seconds may offer no frame to start a piece at.
+        if (name == "mono_32k" && r.status == PiecesStatus::NotDecoded) continue;
+        ASSERT_EQ(r.status, PiecesStatus::Decoded);
+        EXPECT_EQ(r.bytes + 44, want.size());
+        ASSERT_TRUE(target.WriteAt(0, want.data(), 44));
+        const WaveRead clip = target.TakeClip();
+        ASSERT_TRUE(clip.ok());
+        EXPECT_TRUE(std::equal(clip.clip.bytes.begin(), clip.clip.bytes.end(), want.begin() + 44));
+    }
+}
+
+// A file on a slow disk: the pieces are still at work when the first events
+// are let through.
+class SlowSource final : public ByteSource {
+public:
+    explicit SlowSource(const std::vector<std::uint8_t>& bytes) : memory_(bytes.data(), bytes.size()) {}
+    std::size_t read(void* b, std::size_t n) override { return memory_.read(b, n); }
+    void seek(std::uint64_t p) override { memory_.seek(p); }
+    std::uint64_t tell() const override { return memory_.tell(); }
+    std::uint64_t size() const override { return memory_.size(); }
+    std::size_t readAt(std::uint64_t p, void* b, std::size_t n) const override {
+        ::usleep(20000);
+        return memory_.readAt(p, b, n);
+    }
+
+private:
+    MemoryByteSource memory_;
+};
+
+TEST_F(Mp3Pieces, AStopKeepsTheLeadingPartAndTheProgressOnlyGrows) {
+    const std::vector<std::uint8_t> mp3 = ReadBytes(g_corpus->files.at("cbr128"));
+    const std::vector<std::uint8_t> whole = Convert(g_corpus->files.at("cbr128"), 1).wav;
+    TACMConvertor mp3wav;
+    mp3wav.LoadMp3WavStoredValues();
+    std::vector<FormatBlock> formats;
+    std::int32_t count = 0;
+    EnumerateMp3Formats(acm::DefaultAcmRegistry(), formats, count, nullptr);
+    Mp3Codec codec{mp3wav, formats, count, 3};
+    Task task;
+    task.stopAfterPumps = 1;
+    MemoryWaveTarget target;
+    ASSERT_EQ(ConvertMp3Source(std::make_unique<SlowSource>(mp3), target, codec, task), Mp3ConvertResult::Stopped);
+    const WaveRead part = target.TakeClip();
+    // A well-formed file (or one without audio) whose audio is the start of the song.
+    ASSERT_TRUE(part.ok() || part.status == WaveStatus::BadData);
+    EXPECT_LT(part.clip.bytes.size(), whole.size() - 44);
+    EXPECT_TRUE(std::equal(part.clip.bytes.begin(), part.clip.bytes.end(), whole.begin() + 44));
+    ASSERT_FALSE(task.progress.empty());
+    EXPECT_EQ(task.progress.back(), 0);
+    for (std::size_t i = 1; i + 2 < task.progress.size(); ++i) EXPECT_LE(task.progress[i - 1], task.progress[i]);
+}
+
+// Refuses every write that reaches past `limit` bytes of the file.
+class FullDisk final : public PcmTarget {
+public:
+    explicit FullDisk(std::uint64_t limit) : limit_(limit) {}
+    bool Create() override { return created = true; }
+    void Discard() override { discarded = true; }
+    bool WriteAt(std::uint64_t offset, const std::uint8_t*, std::size_t size) override {
+        return offset + size <= limit_;
+    }
+    bool Truncate(std::uint64_t) override { return true; }
+    bool created = false, discarded = false;
+
+private:
+    std::uint64_t limit_;
+};
+
+TEST_F(Mp3Pieces, AFailedWriteOfAnyPieceEndsTheConversion) {
+    TACMConvertor mp3wav;
+    mp3wav.LoadMp3WavStoredValues();
+    std::vector<FormatBlock> formats;
+    std::int32_t count = 0;
+    EnumerateMp3Formats(acm::DefaultAcmRegistry(), formats, count, nullptr);
+    // The first piece's writes, and a later piece's.
+    for (std::uint64_t limit : {std::uint64_t{1} << 16, std::uint64_t{3} << 20}) {
+        Mp3Codec codec{mp3wav, formats, count, 3};
+        FullDisk disk(limit);
+        Task task;
+        EXPECT_EQ(ConvertMP3WAV(g_corpus->files.at("cbr128"), disk, codec, task), Mp3ConvertResult::CannotWrite);
+        EXPECT_TRUE(disk.discarded);
+    }
+}
+
+TEST_F(Mp3Pieces, TheCrcOfEachFrameIsTheOneLameWrote) {
+    const std::vector<std::uint8_t> mp3 = ReadBytes(g_corpus->files.at("plain_stereo_crc"));
+    MemoryByteSource source(mp3.data(), mp3.size());
+    const Mp3FrameChain chain = ScanMp3Frames(source, FindMp3DataStart(source).dataStart);
+    ASSERT_TRUE(chain.crc);
+    for (std::size_t i = 1; i < chain.frames.size(); i += 97) {
+        const std::uint8_t* f = mp3.data() + chain.frames[i].offset;
+        EXPECT_EQ(Mp3FrameCrc(f, f + 6, chain.sideInfoBytes), (f[4] << 8) | f[5]) << i;
+    }
+}
+
+TEST(Mp3PiecePlan, StartsOnTheFilterBankCycleWhereTheNextFrameNeedsNoOlderBytes) {
+    // 1000 frames; the decoder numbers them from frame 1 on (0 is the Info
+    // frame) and calls frame 1 number 3.
+    Mp3FrameChain chain;
+    chain.uniform = true;
+    for (int i = 0; i < 1000; ++i) chain.frames.push_back({std::uint64_t(i) * 100, 100, 200, 60});
+    const auto allow = [&](std::int64_t number) {  // let the frame after `number` start inside it
+        chain.frames[static_cast<std::size_t>(1 + number - 3 + 1)].mainDataBegin = 50;
+    };
+    for (std::int64_t n : {203, 211, 219, 220, 500, 499, 491, 700}) allow(n);
+    const std::vector<std::int64_t> starts = PlanMp3Pieces(chain, 1, 3, 3);
+    // Cuts aimed at 336 and 669 (less the warm-up): the nearest allowed
+    // start at or below each on the cycle of frame 3.
+    EXPECT_EQ(starts, (std::vector<std::int64_t>{219, 499}));
+    EXPECT_TRUE(PlanMp3Pieces(chain, 1, 3, 1).empty());
+    chain.uniform = false;
+    EXPECT_TRUE(PlanMp3Pieces(chain, 1, 3, 3).empty());
+}
+
+}  // namespace
