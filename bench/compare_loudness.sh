@@ -19,7 +19,7 @@ make sine33  "sine=frequency=1000:duration=20,volume=-33dB:precision=double" 2 4
 make pink    "anoisesrc=color=pink:duration=15:amplitude=0.3:seed=7" 1 44100
 make brown   "anoisesrc=color=brown:duration=12:amplitude=0.5:seed=3" 2 22050
 make music   "aevalsrc='0.4*sin(2*PI*220*t)*exp(-3*mod(t,0.5))+0.1*sin(2*PI*660*t)':d=25" 2 44100
-make quiet   "aevalsrc='0.01*sin(2*PI*440*t)*(mod(t,1)<0.6)':d=10" 1 8000
+make quiet   "aevalsrc='0.01*sin(2*PI*440*t)*lt(mod(t,1),0.6)':d=10" 1 8000
 
 status=0
 printf '%-8s %10s %10s %8s\n' file zirpel ffmpeg diff

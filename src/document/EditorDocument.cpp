@@ -38,6 +38,7 @@ void EditorDocument::Install(Clip clip) {
     FSelCaret = 0;
 }
 
+// Whether a step holding `bytes` would fit the budget at all.
 bool EditorDocument::Keeps(std::int64_t bytes) const {
     return static_cast<std::int64_t>(sizeof(Step)) + bytes <= FBudget;
 }
@@ -46,7 +47,7 @@ void EditorDocument::Record(Step step) {
     // A new step ends what could be redone.
     for (const Step& s : FRedo) FHistoryBytes -= s.Cost();
     FRedo.clear();
-    if (!Keeps(step.Cost() - static_cast<std::int64_t>(sizeof(Step)))) {
+    if (step.Cost() > FBudget) {
         // Too large for any history: the older steps lead to a clip that is
         // no longer there, so they go too.
         ClearHistory();
@@ -202,33 +203,24 @@ bool EditorDocument::Exchange(Step& step) {
     return false;
 }
 
-bool EditorDocument::Undo() {
-    if (FUndo.empty()) return false;
-    Step s = std::move(FUndo.back());
-    FUndo.pop_back();
+bool EditorDocument::StepOver(std::deque<Step>& from, std::deque<Step>& to, bool back) {
+    if (from.empty()) return false;
+    Step s = std::move(from.back());
+    from.pop_back();
     FHistoryBytes -= s.Cost();
     if (!Exchange(s)) return false;
-    FSelAnchor = s.before.anchor;
-    FSelCaret = s.before.caret;
+    const Selection sel = back ? s.before : s.after;
+    FSelAnchor = sel.anchor;
+    FSelCaret = sel.caret;
     FHistoryBytes += s.Cost();
-    FRedo.push_back(std::move(s));
+    to.push_back(std::move(s));
     Notify({DocumentChange::Kind::ClipReplaced});
     return true;
 }
 
-bool EditorDocument::Redo() {
-    if (FRedo.empty()) return false;
-    Step s = std::move(FRedo.back());
-    FRedo.pop_back();
-    FHistoryBytes -= s.Cost();
-    if (!Exchange(s)) return false;
-    FSelAnchor = s.after.anchor;
-    FSelCaret = s.after.caret;
-    FHistoryBytes += s.Cost();
-    FUndo.push_back(std::move(s));
-    Notify({DocumentChange::Kind::ClipReplaced});
-    return true;
-}
+bool EditorDocument::Undo() { return StepOver(FUndo, FRedo, true); }
+
+bool EditorDocument::Redo() { return StepOver(FRedo, FUndo, false); }
 
 void EditorDocument::Release() {
     ClearHistory();

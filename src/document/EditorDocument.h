@@ -161,6 +161,9 @@ private:
     // Swaps the step's side with the document's; false (and the history
     // emptied) if the step does not fit the clip.
     bool Exchange(Step& step);
+    // Takes the last step of `from` over to `to`, with the selection of the
+    // side it arrives at (before the step when going back).
+    bool StepOver(std::deque<Step>& from, std::deque<Step>& to, bool back);
 
     // ---- the clip ----
     std::vector<std::uint8_t> FSampleData;  // interleaved PCM bytes

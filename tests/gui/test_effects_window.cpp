@@ -204,12 +204,14 @@ protected:
 TEST_F(EffectsWhilePlayingTest, TheLoopReadsTheChangedClipSafely) {
     // A long looping play; while it runs (the loop lets events through) the
     // crossfade and the format change replace the clip with shorter ones,
-    // and the next rounds must read only the new clip.
+    // undo brings the longer one back and redo the short one again, and the
+    // next rounds must read only the clip of the moment.
     form->Document().Replace({NonZeroClip(44100), {44100, true, true}}, "Öffnen");
     form->Document().SetSelection({0, 2 * 40000});  // the range reaches past the clips to come
     ASSERT_TRUE(form->SchleifeCheck->isChecked());
     typedTime = QStringLiteral("0,5");
     int round = 0;
+    std::vector<std::int32_t> sizes;
     std::function<void()> step = [&] {
         ++round;
         if (round == 2) Trigger(form->MenuEffekte, QString::fromUtf8("Ende auf Anfang überblenden").toUtf8().constData());
@@ -224,6 +226,9 @@ TEST_F(EffectsWhilePlayingTest, TheLoopReadsTheChangedClipSafely) {
             };
             form->RunCommand([this] { form->ChangeFormatClick(); });
         }
+        if (round == 5) form->UndoAction->trigger();
+        if (round == 6) form->RedoAction->trigger();
+        sizes.push_back(form->Document().SampleSize());
         if (round == 7) {
             form->StopBTNClick();
             return;
@@ -233,6 +238,8 @@ TEST_F(EffectsWhilePlayingTest, TheLoopReadsTheChangedClipSafely) {
     QTimer::singleShot(0, form.get(), step);
     QTest::mouseClick(form->PlayBtn, Qt::LeftButton);  // returns when the play has ended
     EXPECT_GE(round, 7);
+    const std::int32_t faded = (44100 - 22050) * 4, mono = faded / 4 * 8000 / 44100 * 2;
+    EXPECT_EQ(sizes, (std::vector<std::int32_t>{44100 * 4, faded, faded, mono, faded, mono, mono}));
     EXPECT_FALSE(form->Document().Stereo());
     EXPECT_EQ(form->Document().SampleRate(), 8000);
     EXPECT_TRUE(form->PlayBtn->isEnabled());

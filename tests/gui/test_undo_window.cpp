@@ -1,13 +1,12 @@
 // Undo and redo through the real window: the "Bearbeiten" entries, their
-// keys from wherever the mouse work leaves the focus, the bytes saved
-// after undoing and redoing, and undo while PLAY loops.
+// keys from wherever the mouse work leaves the focus, and the bytes saved
+// after undoing and redoing. Undo while PLAY loops: test_effects_window.
 #include <QAction>
 #include <QCheckBox>
 #include <QMenu>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
-#include <QTimer>
 
 #include <fstream>
 #include <iterator>
@@ -15,7 +14,6 @@
 #include "GuiFixture.h"
 #include "effects/ui/EchoFUnit.h"
 #include "effects/ui/SampleFormatFUnit.h"
-#include "playback/FakeSoundDevice.h"
 #include "playback/TestClips.h"
 #include "view/ui/PaintBox.h"
 #include "export/SaveClip.h"
@@ -125,51 +123,4 @@ TEST_F(UndoWindowTest, KeysUndoCropFadeAndFormatFromTheZoomFieldAndRedoThem) {
     SaveWav(TempPath("redone.wav"));
     EXPECT_EQ(FileBytes(TempPath("redone.wav")), FileBytes(TempPath("edited.wav")));
     EXPECT_TRUE(dialogs.messages.empty());
-}
-
-namespace {
-
-class UndoWhilePlayingTest : public UndoWindowTest {
-protected:
-    std::shared_ptr<zirpel::testing::FakeAudio> audio = std::make_shared<zirpel::testing::FakeAudio>();
-    void AddServices(MainFormServices& s) override {
-        s.openSoundDevice = [this](std::unique_ptr<zirpel::SoundDevice>& out) {
-            out = std::make_unique<zirpel::testing::FakeSoundDevice>(audio);
-            return zirpel::SoundResult::Ok;
-        };
-    }
-};
-
-}  // namespace
-
-TEST_F(UndoWhilePlayingTest, TheLoopPlaysWhatUndoAndRedoPutBack) {
-    // While the play loops, a crossfade shortens the clip, undo brings the
-    // long one back and redo the short one; the loop reads each in turn.
-    const std::vector<std::uint8_t> original = NonZeroClip(44100);
-    form->Document().Replace({original, {44100, true, true}}, "Öffnen");
-    form->Document().SetSelection({0, 2 * 40000});
-    std::vector<std::int32_t> sizes;
-    int round = 0;
-    std::function<void()> step = [&] {
-        ++round;
-        if (round == 2) Trigger(form->MenuEffekte, QString::fromUtf8("Ende auf Anfang überblenden"));
-        if (round == 4) form->UndoAction->trigger();
-        if (round == 6) form->RedoAction->trigger();
-        sizes.push_back(form->Document().SampleSize());
-        if (round == 8) return form->StopBTNClick();
-        QTimer::singleShot(60, form.get(), step);
-    };
-    QTimer::singleShot(0, form.get(), step);
-    QTest::mouseClick(form->PlayBtn, Qt::LeftButton);  // returns when the play has ended
-    ASSERT_GE(round, 8);
-    const std::int32_t full = 44100 * 4, faded = (44100 - 11025) * 4;  // 0,25 s fewer
-    EXPECT_EQ(sizes[0], full);
-    EXPECT_EQ(sizes[2], faded);
-    EXPECT_EQ(sizes[4], full);
-    EXPECT_EQ(sizes[6], faded);
-    EXPECT_EQ(form->UndoAction->text().toStdString(), "Rückgängig: Ende auf Anfang überblenden");
-    EXPECT_TRUE(form->PlayBtn->isEnabled());
-    EXPECT_TRUE(dialogs.messages.empty());
-    form->UndoAction->trigger();
-    EXPECT_EQ(form->Document().SampleData(), original);
 }
