@@ -63,7 +63,7 @@ void TReadout::Update(const zirpel::ClipSpan& clip, const zirpel::Selection& sel
     Show();
 }
 
-void TReadout::SetOpenNote(const QString& text) {
+void TReadout::SetNote(const QString& text) {
     note_ = text;
     Show();
 }

@@ -1,8 +1,9 @@
 // The readout line above the waveform: the selection's times (or the
 // clip's length), and what "Speichern..." with the MP3 box and "Als kleiner
 // Zirpel Speichern..." will really write, with a plain warning where the
-// encoder replaces the chosen pair. One extra note line can be set by
-// other commands (SetOpenNote). The window calls Update after every change.
+// encoder replaces the chosen pair. A note line under it is set by other
+// commands (SetNote: what Open converted, a bit rate a save had to change).
+// The window calls Update after every change.
 #pragma once
 
 #include <QLabel>
@@ -22,14 +23,15 @@ public:
 
     void Update(const zirpel::ClipSpan& clip, const zirpel::Selection& sel, std::int32_t mp3Rate,
                 std::int32_t bitRate);
-    // One note line under the readout (empty: none), kept until replaced.
-    void SetOpenNote(const QString& text);
+    // The note line under the readout (empty: none), kept until replaced.
+    void SetNote(const QString& text);
 
     // What the lines say, for the window's tests.
     const QStringList& Lines() const { return lines_; }
     const zirpel::Mp3Prediction& SavePrediction() const { return save_; }
     const zirpel::Mp3Prediction& SmallPrediction() const { return small_; }
     const QString& Warning() const { return warning_; }
+    const QString& Note() const { return note_; }
 
 private:
     // A prediction is asked of the encoder only when what it depends on changed.

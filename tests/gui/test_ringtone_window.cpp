@@ -157,7 +157,7 @@ TEST_F(RingtoneWindowTest, ReadoutTellsWhatTheSavesWrite) {
     // A speed change alone (no redraw) still updates the times.
     Trigger(form->MenuEffekte, "Langsamer 10%");
     EXPECT_TRUE(ReadoutText().contains(QString::fromUtf8("ganze Datei 0:03,300"))) << ReadoutText().toStdString();
-    form->Readout->SetOpenNote(QStringLiteral("Hinweis"));
+    form->Readout->SetNote(QStringLiteral("Hinweis"));
     EXPECT_TRUE(form->Readout->text().endsWith(QStringLiteral("<i>Hinweis</i>")));
 }
 
