@@ -397,13 +397,7 @@ TEST_F(SafeSaveTest, SavesThatWouldNotOpenAgainAreRefusedAndLeaveTheOldFile) {
     const ClipSpan empty{nullptr, 0, {200000, true, true}};
     const std::uint8_t frame[4] = {1, 2, 3, 4};
     const ClipSpan oneFrame{frame, 4, {44100, true, true}};  // nothing left at 11025 Hz
-    struct Case {
-        Writer writer;
-        ClipSpan clip;
-        std::int32_t rate;
-        SaveStatus status;
-        const char* message;
-    };
+    struct Case { Writer writer; ClipSpan clip; std::int32_t rate; SaveStatus status; const char* message; };
     for (const Case& c : {Case{Writer::Wave, empty, 44100, SaveStatus::EmptyClip, kMsgEmptyClip},
                           Case{Writer::OggVorbis, empty, 44100, SaveStatus::EmptyOggClip, kMsgEmptyOggClip},
                           Case{Writer::OggVorbis, oneFrame, 11025, SaveStatus::OggTooShort, kMsgOggTooShort},
