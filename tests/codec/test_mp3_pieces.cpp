@@ -27,7 +27,8 @@ using namespace zirpel::test;
 namespace {
 
 // Twenty seconds of something like music: chords that change four times a
-// second with a noisy attack (short blocks), a second voice on the right.
+// second with a noisy attack (short blocks), a second voice on the right,
+// and digital silence at the start, for a second in the middle and at the end.
 std::vector<std::uint8_t> MusicWav(int seconds) {
     const int rate = 44100, frames = rate * seconds;
     std::vector<std::int16_t> pcm(static_cast<std::size_t>(frames) * 2);
@@ -45,6 +46,7 @@ std::vector<std::uint8_t> MusicWav(int seconds) {
         const double noise = (static_cast<double>(seed >> 16 & 0x7FFF) / 32768 - 0.5) * (i % (rate / 4) < 300 ? 0.8 : 0.03);
         pcm[2 * i] = static_cast<std::int16_t>(9000 * env * v + 8000 * noise);
         pcm[2 * i + 1] = static_cast<std::int16_t>(7000 * env * std::sin(phase[1] * 1.5) + 6000 * noise);
+        if (i < rate / 2 || (i >= 8 * rate && i < 9 * rate) || i >= frames - rate / 2) pcm[2 * i] = pcm[2 * i + 1] = 0;
     }
     std::vector<std::uint8_t> wav(44 + pcm.size() * 2);
     const std::uint8_t fmt[16] = {1, 0, 2, 0, 0x44, 0xAC, 0, 0, 0x10, 0xB1, 2, 0, 4, 0, 16, 0};
@@ -105,6 +107,19 @@ protected:
         junk.insert(junk.begin() + static_cast<std::ptrdiff_t>(junk.size() * 3 / 5), 999, 0x55);
         WriteBytes(c.dir.file("junk.mp3"), junk);
         c.files["junk"] = c.dir.file("junk.mp3");
+        // Damage of the kind a bad download leaves: bytes of audio data
+        // overwritten in every 37th frame, headers intact. The decoder gives
+        // up on some granules; the pieces must still give its bytes.
+        std::vector<std::uint8_t> damaged = cbr;
+        {
+            MemoryByteSource source(damaged.data(), damaged.size());
+            const Mp3FrameChain chain = ScanMp3Frames(source, FindMp3DataStart(source).dataStart);
+            for (std::size_t i = 5; i < chain.frames.size(); i += 37)
+                for (std::size_t k = 60; k < 100; ++k) damaged[chain.frames[i].offset + k] ^= 0xA5;
+        }
+        WriteBytes(c.dir.file("damaged.mp3"), damaged);
+        c.files["damaged"] = c.dir.file("damaged.mp3");
+        c.uniform.push_back("damaged");
         std::vector<std::uint8_t> two = cbr;
         const std::vector<std::uint8_t> vbr = ReadBytes(c.files["vbr"]);
         two.insert(two.end(), vbr.begin(), vbr.end());
