@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "clip/VectorState.h"
 #include "codec/Mp3DataStart.h"
 #include "codec/Mp3FrameDecoder.h"
 
@@ -79,6 +80,7 @@ public:
         off_t number = 0;
         unsigned char* audio = nullptr;
         bytes = 0;
+        ClearUpperVectorState();
         const int r = mpg123_framebyframe_decode(handle_, &number, &audio, &bytes);
         pcm = audio;
         return r == MPG123_OK || r == MPG123_NEW_FORMAT;
@@ -120,6 +122,7 @@ public:
         if ((flags & ACM_STREAMCONVERTF_START) != 0 && fed_ > 0) {
             if (MMRESULT r = reset(); r != MMSYSERR_NOERROR) return r;
         }
+        ClearUpperVectorState();
         std::uint32_t produced = 0;
         // Decoded samples held back by the previous call come first.
         bool full = drain(h, produced);

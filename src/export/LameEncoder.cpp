@@ -1,5 +1,6 @@
 #include "export/LameEncoder.h"
 
+#include "clip/VectorState.h"
 #include "export/LameSettings.h"
 
 #include <lame/lame.h>
@@ -143,6 +144,7 @@ BE_ERR LameEncoder::beEncodeChunk(HBE_STREAM stream, std::uint32_t sampleCount,
 
     const int capacity = static_cast<int>(s->bufferSize);
     int result;
+    ClearUpperVectorState();
     if (s->channels == 1) {
         result = lame_encode_buffer(s->lame.get(), samples, samples, static_cast<int>(frames),
                                     output, capacity);
