@@ -1,5 +1,5 @@
 // The ringtone helpers on the real window: the menu entries behind the
-// spec's own, "Auswahl festlegen..." with its buttons, the suggestion, the
+// menus' own entries, "Auswahl festlegen..." with its buttons, the suggestion, the
 // loudness dialog, the readout against real saves, and the seam played
 // through the sound output. The arithmetic is tested in the core.
 #include <QAction>
@@ -66,7 +66,7 @@ protected:
 
 }  // namespace
 
-TEST_F(RingtoneWindowTest, EntriesComeAfterTheSpecEntriesBehindASeparator) {
+TEST_F(RingtoneWindowTest, EntriesComeAfterTheMenusOwnEntriesBehindASeparator) {
     EXPECT_EQ(Tail(form->MenuBearbeiten, 4),
               (QStringList{QString::fromUtf8("Sampleformat ändern..."), "-", "Auswahl festlegen...",
                            "Klingelton-Auswahl vorschlagen"}));
