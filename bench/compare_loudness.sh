@@ -14,8 +14,11 @@ trap 'rm -rf "$work"' EXIT
 make() {  # name, lavfi source, channels, rate
   ffmpeg -loglevel error -f lavfi -i "$2" -ac "$3" -ar "$4" -c:a pcm_s16le "$work/$1.wav"
 }
-make sine23  "sine=frequency=1000:duration=20,volume=-23dB:precision=double" 2 48000
-make sine33  "sine=frequency=1000:duration=20,volume=-33dB:precision=double" 2 48000
+# ffmpeg's sine source has an amplitude of 1/8 (-18.06 dBFS) and its mono to
+# stereo step halves the power (-3.01 dB): the -23 dB and -33 dB below give a
+# 1 kHz sine at -44.07 and -54.07 dBFS in each channel.
+make sine44  "sine=frequency=1000:duration=20,volume=-23dB:precision=double" 2 48000
+make sine54  "sine=frequency=1000:duration=20,volume=-33dB:precision=double" 2 48000
 make pink    "anoisesrc=color=pink:duration=15:amplitude=0.3:seed=7" 1 44100
 make brown   "anoisesrc=color=brown:duration=12:amplitude=0.5:seed=3" 2 22050
 make music   "aevalsrc='0.4*sin(2*PI*220*t)*exp(-3*mod(t,0.5))+0.1*sin(2*PI*660*t)':d=25" 2 44100

@@ -189,10 +189,9 @@ public:
     void OpenFile(const std::string& fileName);
 
     // A line for the user that needs no answer (what Open converted, a bit
-    // rate a save had to change), shown over the waveform's lower left
-    // corner until the next Open or Save; empty text hides it.
+    // rate a save had to change), shown as the readout's last line until the
+    // next Open or Save; empty text clears it.
     void ShowNote(const std::string& text);
-    QLabel* FNote = nullptr;
     // Triangular dither where Open rounds samples to 16 bit. Off: the window
     // has no place for the switch yet (the command line has --dither).
     bool FDitherOnOpen = false;
@@ -266,7 +265,6 @@ private:
     int FSaveFilterIndex = 1;
     // "Als kleiner Zirpel Speichern..." is running: its dialog offers MP3 and WAV only.
     bool FSavingRingtone = false;
-    void PlaceNote();
 
 public:
     // --- codec state ---

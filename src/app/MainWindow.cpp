@@ -218,19 +218,7 @@ void TMainForm::BuildControls() {
             [this](int x) { RunCommand([this, x] { PaintBox1MouseUp(x); }); });
     // The bitmap follows the widget's size; a resize redraws it at the new
     // size without touching the scroll range.
-    connect(PaintBox1, &TPaintBox::resized, this, [this] {
-        PlaceNote();
-        RunCommand([this] { PaintBox1Paint(); });
-    });
-
-    FNote = new QLabel(PaintBox1);
-    FNote->setObjectName(QStringLiteral("FNote"));
-    FNote->setAttribute(Qt::WA_TransparentForMouseEvents);
-    FNote->setAutoFillBackground(true);
-    FNote->setForegroundRole(QPalette::ToolTipText);
-    FNote->setBackgroundRole(QPalette::ToolTipBase);
-    FNote->setMargin(3);
-    FNote->hide();
+    connect(PaintBox1, &TPaintBox::resized, this, [this] { RunCommand([this] { PaintBox1Paint(); }); });
     Wire(MusikCDBtn, &QPushButton::clicked, &TMainForm::MusikCDBtnClick);
     Wire(ChangeFormat, &QPushButton::clicked, &TMainForm::ChangeFormatClick);
 }
@@ -366,21 +354,7 @@ void TMainForm::dropEvent(QDropEvent* event) {
     RunCommand([this, &path] { OpenFile(path.toStdString()); });
 }
 
-void TMainForm::ShowNote(const std::string& text) {
-    if (text.empty()) {
-        FNote->hide();
-        return;
-    }
-    FNote->setText(QString::fromStdString(text));
-    FNote->adjustSize();
-    PlaceNote();
-    FNote->show();
-    FNote->raise();
-}
-
-void TMainForm::PlaceNote() {
-    if (FNote) FNote->move(4, std::max(0, PaintBox1->height() - FNote->height() - 4));
-}
+void TMainForm::ShowNote(const std::string& text) { Readout->SetNote(QString::fromStdString(text)); }
 
 void TMainForm::Beenden1Click() { close(); }
 

@@ -16,13 +16,41 @@ QString Mp3Text(const zirpel::Mp3Prediction& p) {
     return QString::fromUtf8("%1 Hz, %2 kbit/s, %3").arg(p.outRate).arg(p.kbps).arg(Q(zirpel::DescribeMp3Bytes(p)));
 }
 
+// The readout's text: the lines, the warning in red and the note in italics,
+// each on a line of its own (an absent one leaves its line empty).
+QString Html(const QStringList& lines, const QString& warning, const QString& note) {
+    QStringList html;
+    for (const QString& line : lines) html << line.toHtmlEscaped();
+    html << (warning.isEmpty() ? QString()
+                               : QStringLiteral("<span style=\"color:#b00000\"><b>%1</b></span>")
+                                     .arg(warning.toHtmlEscaped()));
+    html << (note.isEmpty() ? QString() : QStringLiteral("<i>%1</i>").arg(note.toHtmlEscaped()));
+    return html.join(QStringLiteral("<br>"));
+}
+
 }  // namespace
 
 TReadout::TReadout(QWidget* parent) : QLabel(parent) {
     setObjectName(QStringLiteral("Readout"));
     setTextFormat(Qt::RichText);
-    setWordWrap(true);
-    setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    setWordWrap(false);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // A long line must not widen the window: it is cut instead.
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    ReserveLines();
+}
+
+void TReadout::ReserveLines() {
+    // Laid out as the real text is, with every line in use.
+    const QString x = QStringLiteral("Xg");
+    setText(Html({x, x}, x, x));
+    setFixedHeight(sizeHint().height());
+    Show();
+}
+
+void TReadout::changeEvent(QEvent* event) {
+    QLabel::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) ReserveLines();
 }
 
 const zirpel::Mp3Prediction& TReadout::Predict(std::optional<Key>& key, zirpel::Mp3Prediction& cache,
@@ -63,15 +91,15 @@ void TReadout::Update(const zirpel::ClipSpan& clip, const zirpel::Selection& sel
     Show();
 }
 
-void TReadout::SetOpenNote(const QString& text) {
+void TReadout::SetNote(const QString& text) {
     note_ = text;
     Show();
 }
 
 void TReadout::Show() {
-    QStringList html;
-    for (const QString& line : lines_) html << line.toHtmlEscaped();
-    if (!warning_.isEmpty()) html << QStringLiteral("<span style=\"color:#b00000\"><b>%1</b></span>").arg(warning_.toHtmlEscaped());
-    if (!note_.isEmpty()) html << QStringLiteral("<i>%1</i>").arg(note_.toHtmlEscaped());
-    setText(html.join(QStringLiteral("<br>")));
+    setText(Html(lines_, warning_, note_));
+    QStringList all = lines_;
+    for (const QString* extra : {&warning_, &note_})
+        if (!extra->isEmpty()) all << *extra;
+    setToolTip(all.join(QLatin1Char('\n')));
 }

@@ -1,10 +1,17 @@
-// The readout line above the waveform: the selection's times (or the
-// clip's length), and what "Speichern..." with the MP3 box and "Als kleiner
-// Zirpel Speichern..." will really write, with a plain warning where the
-// encoder replaces the chosen pair. One extra note line can be set by
-// other commands (SetOpenNote). The window calls Update after every change.
+// The readout above the waveform: the selection's times (or the clip's
+// length), and what "Speichern..." with the MP3 box and "Als kleiner Zirpel
+// Speichern..." will really write, with a plain warning where the encoder
+// replaces the chosen pair; under it a note other commands set (SetNote:
+// what Open converted, a bit rate a save had to change). The window calls
+// Update after every change.
+//
+// The readout is always four lines high, whether the warning and the note
+// are there or not, so the waveform under it never moves. Lines do not
+// wrap; one too long for a narrow window is cut at the right and shown whole
+// in the tool tip.
 #pragma once
 
+#include <QEvent>
 #include <QLabel>
 #include <QStringList>
 
@@ -22,14 +29,18 @@ public:
 
     void Update(const zirpel::ClipSpan& clip, const zirpel::Selection& sel, std::int32_t mp3Rate,
                 std::int32_t bitRate);
-    // One note line under the readout (empty: none), kept until replaced.
-    void SetOpenNote(const QString& text);
+    // The note line (empty: none), kept until replaced.
+    void SetNote(const QString& text);
 
     // What the lines say, for the window's tests.
     const QStringList& Lines() const { return lines_; }
     const zirpel::Mp3Prediction& SavePrediction() const { return save_; }
     const zirpel::Mp3Prediction& SmallPrediction() const { return small_; }
     const QString& Warning() const { return warning_; }
+    const QString& Note() const { return note_; }
+
+protected:
+    void changeEvent(QEvent* event) override;
 
 private:
     // A prediction is asked of the encoder only when what it depends on changed.
@@ -38,6 +49,8 @@ private:
                                          const zirpel::ClipFormat& f, std::int64_t frames,
                                          std::int32_t rate, std::int32_t kbps);
     void Show();
+    // Fixes the height at that of the two lines, the warning and the note.
+    void ReserveLines();
 
     std::optional<Key> saveKey_, smallKey_;
     zirpel::Mp3Prediction save_, small_;

@@ -1,4 +1,5 @@
-// Program start: the application object, the command line, the German
+// Program start: "--help" and "--version" (answered before anything needs
+// a display), the application object, the command line, the German
 // translations of Qt's own dialogs, the platform services, the main window
 // (shown) and then the secondary windows, the file named on the command
 // line, and the message loop.
@@ -21,7 +22,37 @@
 #include "app/ZirpelWindows.h"
 #include "playback/SdlLibrary.h"
 
+namespace {
+
+// Prints the help or the version text when the arguments ask for it.
+bool PrintInformation(const EditorArguments& args) {
+    switch (args.action) {
+        case EditorArguments::Action::Help:
+            std::fputs(EditorHelpText().toUtf8().constData(), stdout);
+            return true;
+        case EditorArguments::Action::Version:
+            std::fputs(EditorVersionText().toUtf8().constData(), stdout);
+            return true;
+        case EditorArguments::Action::Error:
+        case EditorArguments::Action::Run: break;
+    }
+    return false;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    // "--help" and "--version" need no display: they are answered from the
+    // raw arguments before the application connects to one. Qt's own
+    // options are only taken out by the application object, so any other
+    // command line (one with "-platform ...", a mistake, a file) is read
+    // again below, after them, exactly as before.
+    {
+        QStringList raw;
+        for (int i = 1; i < argc; ++i) raw << QString::fromLocal8Bit(argv[i]);
+        if (PrintInformation(ParseEditorArguments(raw))) return 0;
+    }
+
     // The fonts' configuration is read while the application connects to
     // the display: the first caption needs it, and the library is safe to
     // start from another thread.
@@ -38,19 +69,11 @@ int main(int argc, char** argv) {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
 
     const EditorArguments args = ParseEditorArguments(QApplication::arguments().mid(1));
-    switch (args.action) {
-        case EditorArguments::Action::Help:
-            std::fputs(EditorHelpText().toUtf8().constData(), stdout);
-            return 0;
-        case EditorArguments::Action::Version:
-            std::fputs(EditorVersionText().toUtf8().constData(), stdout);
-            return 0;
-        case EditorArguments::Action::Error:
-            std::fprintf(stderr, "zirpel-editor: %s\n%s", args.error.toUtf8().constData(),
-                         "Mehr mit: zirpel-editor --help\n");
-            return 1;
-        case EditorArguments::Action::Run:
-            break;
+    if (PrintInformation(args)) return 0;
+    if (args.action == EditorArguments::Action::Error) {
+        std::fprintf(stderr, "zirpel-editor: %s\n%s", args.error.toUtf8().constData(),
+                     "Mehr mit: zirpel-editor --help\n");
+        return 1;
     }
 
     QTranslator qtTranslator;

@@ -179,6 +179,7 @@ OggSaveResult EncodeClipToOggVorbis(const ClipSpan& clip, std::int32_t outputRat
     OggSaveResult result;
     const int channels = clip.format.stereo ? 2 : 1;
     if (clip.format.sampleRate <= 0 || outputRate <= 0) return {SaveStatus::VorbisInitFailed, 0};
+    if (clip.frames() == 0) return {SaveStatus::EmptyOggClip, 0};
     const std::optional<std::int32_t> kbps = NearestVorbisBitRate(channels, outputRate, bitRate);
     if (!kbps) return {SaveStatus::VorbisInitFailed, 0};
     result.bitRate = *kbps;
@@ -194,6 +195,7 @@ OggSaveResult EncodeClipToOggVorbis(const ClipSpan& clip, std::int32_t outputRat
     const int bytesPerSample = clip.format.is16Bit ? 2 : 1;
     std::vector<float> block(static_cast<std::size_t>(kBlockFrames * channels));
     std::vector<float> converted;
+    long encoded = 0;  // frames handed to the encoder
     for (std::int32_t pos = 0; pos < frames;) {
         task.Progress(frames > 0 ? static_cast<std::int32_t>(std::int64_t{pos} * 100 / frames) : 0);
         if (stopped && stopped()) return {SaveStatus::Stopped, *kbps};
@@ -215,8 +217,10 @@ OggSaveResult EncodeClipToOggVorbis(const ClipSpan& clip, std::int32_t outputRat
             count = static_cast<long>(converted.size() / channels);
         }
         if (count > 0 && !vorbis.Encode(data, count, channels, out)) return {SaveStatus::CannotWrite, *kbps};
+        encoded += count;
     }
     task.Progress(0);
+    if (encoded == 0) return {SaveStatus::OggTooShort, *kbps};
     if (!vorbis.Finish(out)) return {SaveStatus::CannotWrite, *kbps};
     return result;
 }

@@ -45,7 +45,9 @@ struct OggSaveResult {
 // Progress in percent of the clip; `stopped` (if set) is asked between
 // blocks and ends the save with Stopped. VorbisInitFailed when no
 // setting fits (or the rate cannot be converted), CannotWrite when `out`
-// refuses bytes.
+// refuses bytes. A stream without samples would not open again: a clip
+// with a rate but no frames gives EmptyOggClip before anything is written,
+// one that converts to no samples at the output rate OggTooShort.
 OggSaveResult EncodeClipToOggVorbis(const ClipSpan& clip, std::int32_t outputRate, std::int32_t bitRate,
                                     ByteSink& out, LongTask& task,
                                     const std::function<bool()>& stopped = {});

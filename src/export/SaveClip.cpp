@@ -41,6 +41,8 @@ Notice NoticeFor(SaveStatus status) {
         case SaveStatus::VorbisInitFailed: return {kMsgVorbisInit, NoticeStyle::Plain};
         case SaveStatus::Stopped: return {};  // the caller says what a stop means
         case SaveStatus::EmptyClip: return {kMsgEmptyClip, NoticeStyle::ErrorIcon};
+        case SaveStatus::EmptyOggClip: return {kMsgEmptyOggClip, NoticeStyle::ErrorIcon};
+        case SaveStatus::OggTooShort: return {kMsgOggTooShort, NoticeStyle::ErrorIcon};
     }
     return {kMsgCannotSave, NoticeStyle::ErrorIcon};
 }

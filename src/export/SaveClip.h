@@ -24,9 +24,18 @@ inline constexpr const char* kMsgEncodeFailed = "Fehler beim MP3 Codieren";
 inline constexpr const char* kMsgFlushFailed = "Echec à la sortie";
 inline constexpr const char* kMsgCannotSave = "Konnte Datei nicht speichern";
 inline constexpr const char* kMsgVorbisInit = "Konnte Vorbis Encoder nicht initialisieren...";
-// A WAV file without samples would not open again: such a save is refused.
+// A WAV or Ogg Vorbis file without samples would not open again: such a
+// save is refused.
 inline constexpr const char* kMsgEmptyClip =
     "Der Clip enthält keine Samples; eine leere WAV-Datei ließe sich nicht wieder öffnen. Nichts gespeichert.";
+inline constexpr const char* kMsgEmptyOggClip =
+    "Der Clip enthält keine Samples; eine leere Ogg-Vorbis-Datei ließe sich nicht wieder öffnen. "
+    "Nichts gespeichert.";
+// A clip shorter than one sample period of the output rate converts to no
+// samples at all.
+inline constexpr const char* kMsgOggTooShort =
+    "Der Clip ist kürzer als ein Sample der gewählten Samplefrequenz; eine leere Ogg-Vorbis-Datei "
+    "ließe sich nicht wieder öffnen. Nichts gespeichert.";
 
 // An encoder failure in the middle of a save. It ends the command and is
 // shown by the general error display; what() is the message.
@@ -43,7 +52,9 @@ enum class SaveStatus {
     CannotWrite,        // writing, flushing or replacing the file failed
     VorbisInitFailed,   // the Ogg Vorbis encoder took no setting near the asked one
     Stopped,            // the stop query ended the save; the target stays as it was
-    EmptyClip,          // WAV only: a clip with a rate but no samples
+    EmptyClip,          // WAV: a clip with a rate but no samples
+    EmptyOggClip,       // the same as Ogg Vorbis
+    OggTooShort,        // Ogg Vorbis: the rate conversion left no samples
 };
 
 // Asked between blocks of a save; true stops it (SaveStatus::Stopped).

@@ -391,16 +391,29 @@ TEST_F(SafeSaveTest, AStopDuringTheWritingKeepsTheOldFile) {
     }
 }
 
-TEST_F(SafeSaveTest, AnEmptyClipIsRefusedAsWaveButNotAsMp3) {
-    // The reader refuses an empty data chunk, so such a WAV file would never open again.
-    const std::string target = Path("empty.wav");
-    Write(target, old_);
+TEST_F(SafeSaveTest, SavesThatWouldNotOpenAgainAreRefusedAndLeaveTheOldFile) {
+    // The readers refuse a WAV data chunk or an Ogg stream without samples.
+    // An empty MP3 holds the encoder's flush frames and opens as a short clip.
     const ClipSpan empty{nullptr, 0, {200000, true, true}};
-    EXPECT_EQ(SaveClipAsWaveFile(target, empty), SaveStatus::EmptyClip);
-    EXPECT_EQ(Read(target), old_);
-    EXPECT_EQ(NoticeFor(SaveStatus::EmptyClip).style, NoticeStyle::ErrorIcon);
-    FakeEncoder enc;
-    EXPECT_EQ(SaveClipAsMP3File(enc, Path("empty.mp3"), empty, 44100, 128, quiet), SaveStatus::Saved);
+    const std::uint8_t frame[4] = {1, 2, 3, 4};
+    const ClipSpan oneFrame{frame, 4, {44100, true, true}};  // nothing left at 11025 Hz
+    struct Case { Writer writer; ClipSpan clip; std::int32_t rate; SaveStatus status; const char* message; };
+    for (const Case& c : {Case{Writer::Wave, empty, 44100, SaveStatus::EmptyClip, kMsgEmptyClip},
+                          Case{Writer::OggVorbis, empty, 44100, SaveStatus::EmptyOggClip, kMsgEmptyOggClip},
+                          Case{Writer::OggVorbis, oneFrame, 11025, SaveStatus::OggTooShort, kMsgOggTooShort},
+                          Case{Writer::Mp3, empty, 44100, SaveStatus::Saved, ""}}) {
+        SCOPED_TRACE(static_cast<int>(c.status));
+        const std::string target = Path("old");
+        Write(target, old_);
+        FakeEncoder enc;
+        const SaveOutcome outcome = SaveClipAs({c.writer, target, c.rate, 128}, c.clip, enc, quiet);
+        EXPECT_EQ(outcome.status, c.status);
+        EXPECT_EQ(NoticeFor(outcome.status).text, c.message);
+        if (c.status == SaveStatus::Saved) continue;
+        EXPECT_EQ(NoticeFor(outcome.status).style, NoticeStyle::ErrorIcon);
+        EXPECT_EQ(Read(target), old_);
+        EXPECT_EQ(Entries(), std::vector<std::string>{"old"}) << "a temporary file was left";
+    }
 }
 
 TEST(CompleteSaveFileName, AddsTheFiltersExtensionOnlyWhenTheNameHasNone) {

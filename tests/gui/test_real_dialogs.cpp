@@ -21,6 +21,7 @@
 #include <iterator>
 
 #include "GuiFixture.h"
+#include "app/Readout.h"
 #include "codec/ToolCorpus.h"
 #include "wave/WavBuilder.h"
 #include "export/Mp3Check.h"
@@ -208,14 +209,16 @@ TEST_F(RealDialogTest, AFlacTrackIsOpenedCroppedAndSavedAsOgg) {
     Answer({QString(), QStringLiteral("track.flac")}, [this] { form->OpenBtnClick(); });
     ASSERT_EQ(form->Document().SampleSize(), 4 * 48000);
     EXPECT_EQ(form->Document().Format(), (zirpel::ClipFormat{48000, true, true}));
-    EXPECT_TRUE(form->FNote->isVisible());
-    EXPECT_EQ(form->FNote->text(), QString::fromUtf8("24 Bit → 16 Bit"));
+    EXPECT_TRUE(form->Readout->isVisible());
+    EXPECT_EQ(form->Readout->Note(), QString::fromUtf8("24 Bit → 16 Bit"));
+    EXPECT_TRUE(form->Readout->text().endsWith(QString::fromUtf8("<i>24 Bit → 16 Bit</i>")));
 
     form->Document().SetSelection({2 * 12000, 2 * 36000});  // frames 12000 .. 36000
     form->RunCommand([this] { form->CropToSelectionClick(); });
     Answer({QStringLiteral("Ogg-Vorbis-Datei"), QStringLiteral("cut")}, [this] { form->SaveBtnClick(); });
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_FALSE(form->FNote->isVisible()) << "the note of the Open is gone";
+    EXPECT_TRUE(form->Readout->Note().isEmpty()) << "the note of the Open is gone";
+    EXPECT_FALSE(form->Readout->text().contains(QStringLiteral("<i>")));
     ASSERT_TRUE(zirpel::test::RunTool("oggdec -Q -b 16 -o " + TempPath("cut.wav") + " " + TempPath("cut.ogg")));
     const zirpel::WaveRead back = zirpel::ReadWaveFile(TempPath("cut.wav"));
     ASSERT_TRUE(back.ok());

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTest>
 
 #include <cmath>
@@ -157,8 +158,26 @@ TEST_F(RingtoneWindowTest, ReadoutTellsWhatTheSavesWrite) {
     // A speed change alone (no redraw) still updates the times.
     Trigger(form->MenuEffekte, "Langsamer 10%");
     EXPECT_TRUE(ReadoutText().contains(QString::fromUtf8("ganze Datei 0:03,300"))) << ReadoutText().toStdString();
-    form->Readout->SetOpenNote(QStringLiteral("Hinweis"));
+    form->Readout->SetNote(QStringLiteral("Hinweis"));
     EXPECT_TRUE(form->Readout->text().endsWith(QStringLiteral("<i>Hinweis</i>")));
+}
+
+TEST_F(RingtoneWindowTest, TheWaveformStaysPutWhenTheWarningOrTheNoteComesAndGoes) {
+    form->Document().Replace({NonZeroClip(44100), {44100, true, true}}, "Öffnen");
+    QApplication::processEvents();
+    const auto place = [this] { return QRect(form->ScrollBox1->mapTo(form.get(), QPoint()), form->ScrollBox1->size()); };
+    const QRect before = place();
+    form->BitRate->setCurrentIndex(0);  // 8 kbit/s at 44100 Hz: replaced
+    form->Readout->SetNote(QString::fromUtf8("24 Bit → 16 Bit, 6 Kanäle → Stereo"));
+    QApplication::processEvents();
+    ASSERT_FALSE(form->Readout->Warning().isEmpty());
+    EXPECT_EQ(place(), before);
+    // Four lines fit: the last one, the note, is not cut off at the bottom.
+    EXPECT_GE(form->Readout->height(), 4 * form->Readout->fontMetrics().lineSpacing());
+    form->BitRate->setCurrentIndex(11);
+    form->Readout->SetNote({});
+    QApplication::processEvents();
+    EXPECT_EQ(place(), before);
 }
 
 TEST_F(RingtoneWindowTest, SeamPlaysTheEndIntoTheStartOnce) {
