@@ -1,38 +1,28 @@
 #include "playback/SdlLibrary.h"
 
-#include <dlfcn.h>
-
 #include <mutex>
+
+#include "clip/RuntimeLibrary.h"
 
 namespace zirpel {
 
 namespace {
 
-template <typename F>
-bool Find(void* library, const char* name, F& function) {
-    function = reinterpret_cast<F>(::dlsym(library, name));
-    return function != nullptr;
-}
-
 const SdlLibrary* Load() {
     static SdlLibrary sdl{};
-    void* library = ::dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
-    if (library == nullptr) return nullptr;
-    const bool all = Find(library, "SDL_SetHint", sdl.SetHint) &&
-                     Find(library, "SDL_InitSubSystem", sdl.InitSubSystem) &&
-                     Find(library, "SDL_QuitSubSystem", sdl.QuitSubSystem) &&
-                     Find(library, "SDL_WasInit", sdl.WasInit) && Find(library, "SDL_Quit", sdl.Quit) &&
-                     Find(library, "SDL_OpenAudioDevice", sdl.OpenAudioDevice) &&
-                     Find(library, "SDL_PauseAudioDevice", sdl.PauseAudioDevice) &&
-                     Find(library, "SDL_LockAudioDevice", sdl.LockAudioDevice) &&
-                     Find(library, "SDL_UnlockAudioDevice", sdl.UnlockAudioDevice) &&
-                     Find(library, "SDL_CloseAudioDevice", sdl.CloseAudioDevice);
-    // A library without one of them is not the SDL 2 this was built for.
-    if (!all) {
-        ::dlclose(library);
-        return nullptr;
-    }
-    return &sdl;
+    RuntimeLibrary library("libSDL2-2.0.so.0");
+    const bool all = library.Find("SDL_SetHint", sdl.SetHint) &&
+                     library.Find("SDL_InitSubSystem", sdl.InitSubSystem) &&
+                     library.Find("SDL_QuitSubSystem", sdl.QuitSubSystem) &&
+                     library.Find("SDL_WasInit", sdl.WasInit) && library.Find("SDL_Quit", sdl.Quit) &&
+                     library.Find("SDL_OpenAudioDevice", sdl.OpenAudioDevice) &&
+                     library.Find("SDL_PauseAudioDevice", sdl.PauseAudioDevice) &&
+                     library.Find("SDL_LockAudioDevice", sdl.LockAudioDevice) &&
+                     library.Find("SDL_UnlockAudioDevice", sdl.UnlockAudioDevice) &&
+                     library.Find("SDL_CloseAudioDevice", sdl.CloseAudioDevice);
+    if (all) return &sdl;
+    library.Close();
+    return nullptr;
 }
 
 }  // namespace
