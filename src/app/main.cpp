@@ -20,7 +20,6 @@
 #include "app/Services.h"
 #include "app/TerminationSignals.h"
 #include "app/ZirpelWindows.h"
-#include "playback/SdlLibrary.h"
 
 namespace {
 
@@ -57,12 +56,8 @@ int main(int argc, char** argv) {
     // the display: the first caption needs it, and the library is safe to
     // start from another thread.
     std::thread fonts([] { FcInit(); });
-    // SDL is loaded beside them too, for the sound device the window opens
-    // as it is built.
-    std::thread sound([] { zirpel::LoadSdl(); });
     QApplication app(argc, argv);
     fonts.join();
-    sound.join();
     QApplication::setApplicationName(QStringLiteral("Zirpel-Editor"));
     QApplication::setApplicationVersion(QStringLiteral("1.0"));
     QApplication::setWindowIcon(ZirpelIcon());

@@ -5,11 +5,11 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <sndfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "codec/PcmConversion.h"
-#include "codec/SoundFileLibrary.h"
 
 namespace zirpel {
 namespace {
@@ -18,9 +18,9 @@ constexpr sf_count_t kBlockFrames = 8192;
 
 class FileGuard {
 public:
-    FileGuard(const SoundFileLibrary* sf, int fd) : sf_(sf), fd_(fd) {}
+    FileGuard(int fd, SNDFILE* file) : fd_(fd), file_(file) {}
     ~FileGuard() {
-        if (file_) sf_->close(file_);
+        if (file_) sf_close(file_);
         if (fd_ >= 0) ::close(fd_);
     }
     FileGuard(const FileGuard&) = delete;
@@ -28,9 +28,8 @@ public:
     void set(SNDFILE* file) { file_ = file; }
 
 private:
-    const SoundFileLibrary* sf_;
     int fd_;
-    SNDFILE* file_ = nullptr;
+    SNDFILE* file_;
 };
 
 // The stored sample width when it is finer than 16 bit, else 0.
@@ -57,9 +56,9 @@ bool IsMpeg(int format) {
            sub == SF_FORMAT_MPEG_LAYER_II || sub == SF_FORMAT_MPEG_LAYER_III;
 }
 
-std::vector<ChannelRole> RolesOf(const SoundFileLibrary& sf, SNDFILE* file, const SF_INFO& info) {
+std::vector<ChannelRole> RolesOf(SNDFILE* file, const SF_INFO& info) {
     std::vector<int> map(static_cast<std::size_t>(info.channels), 0);
-    if (sf.command(file, SFC_GET_CHANNEL_MAP_INFO, map.data(),
+    if (sf_command(file, SFC_GET_CHANNEL_MAP_INFO, map.data(),
                    static_cast<int>(map.size() * sizeof(int))) == SF_TRUE) {
         std::vector<ChannelRole> roles;
         for (const int m : map) {
@@ -89,16 +88,13 @@ std::vector<ChannelRole> RolesOf(const SoundFileLibrary& sf, SNDFILE* file, cons
 
 SoundFileRead ReadSoundFile(const std::string& fileName, bool dither, LongTask& task) {
     SoundFileRead result;
-    const SoundFileLibrary* library = LoadSoundFileLibrary();
-    if (library == nullptr) return result;
-    const SoundFileLibrary& sf = *library;
     const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    FileGuard guard(library, fd);
+    FileGuard guard(fd, nullptr);
     struct stat st {};
     if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return result;
 
     SF_INFO info{};
-    SNDFILE* file = sf.open_fd(fd, SFM_READ, &info, SF_FALSE);
+    SNDFILE* file = sf_open_fd(fd, SFM_READ, &info, SF_FALSE);
     if (!file) return result;
     guard.set(file);
     if (IsMpeg(info.format) || info.channels < 1 || info.samplerate < 1 || info.frames <= 0)
@@ -122,7 +118,7 @@ SoundFileRead ReadSoundFile(const std::string& fileName, bool dither, LongTask& 
                 task.Progress(static_cast<std::int32_t>(done * 100 / expected));
                 const sf_count_t want = std::min(kBlockFrames, expected - done);
                 std::int16_t block[kBlockFrames * 2];
-                const sf_count_t got = sf.readf_short(file, block, want);
+                const sf_count_t got = sf_readf_short(file, block, want);
                 if (got <= 0) break;
                 std::memcpy(bytes.data() + done * frameBytes, block,
                             static_cast<std::size_t>(got * frameBytes));
@@ -130,17 +126,17 @@ SoundFileRead ReadSoundFile(const std::string& fileName, bool dither, LongTask& 
             }
             bytes.resize(static_cast<std::size_t>(done * frameBytes));
         } else {
-            sf.command(file, SFC_SET_NORM_DOUBLE, nullptr, SF_TRUE);
+            sf_command(file, SFC_SET_NORM_DOUBLE, nullptr, SF_TRUE);
             // Float files may hold values beyond full scale: clipped, not wrapped.
             const DownmixGains gains =
-                info.channels > 2 ? StereoDownmix(RolesOf(sf, file, info)) : DownmixGains{};
+                info.channels > 2 ? StereoDownmix(RolesOf(file, info)) : DownmixGains{};
             SampleQuantizer quantize(dither);
             std::vector<double> block(static_cast<std::size_t>(kBlockFrames * info.channels));
             sf_count_t done = 0;
             while (done < expected) {
                 task.Progress(static_cast<std::int32_t>(done * 100 / expected));
                 const sf_count_t got =
-                    sf.readf_double(file, block.data(), std::min(kBlockFrames, expected - done));
+                    sf_readf_double(file, block.data(), std::min(kBlockFrames, expected - done));
                 if (got <= 0) break;
                 AppendAsPcm16(block.data(), got, info.channels, gains, quantize, bytes);
                 done += got;

@@ -1,6 +1,6 @@
 #include "playback/SdlSoundDevice.h"
 
-#include "playback/SdlLibrary.h"
+#include <SDL.h>
 
 #include <cstring>
 
@@ -16,19 +16,19 @@ namespace {
 class SdlSoundDevice final : public SoundDevice {
 public:
     // Takes over one reference to SDL's audio subsystem.
-    explicit SdlSoundDevice(const SdlLibrary& sdl) : sdl_(sdl) {}
+    SdlSoundDevice() = default;
 
     ~SdlSoundDevice() override {
         if (id_ != 0) {
-            sdl_.LockAudioDevice(id_);
+            SDL_LockAudioDevice(id_);
             std::shared_ptr<LoopingSoundBuffer> buffer = buffer_.lock();
             buffer_.reset();
-            sdl_.UnlockAudioDevice(id_);
-            sdl_.CloseAudioDevice(id_);  // joins the callback thread
+            SDL_UnlockAudioDevice(id_);
+            SDL_CloseAudioDevice(id_);  // joins the callback thread
             if (buffer) buffer->MarkLost();
         }
-        sdl_.QuitSubSystem(SDL_INIT_AUDIO);
-        if (sdl_.WasInit(SDL_INIT_EVERYTHING) == 0) sdl_.Quit();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
     }
 
     SdlSoundDevice(const SdlSoundDevice&) = delete;
@@ -45,9 +45,9 @@ public:
         want.callback = &SdlSoundDevice::Callback;
         want.userdata = this;
         SDL_AudioSpec have{};
-        id_ = sdl_.OpenAudioDevice(nullptr, 0, &want, &have, 0);
+        id_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
         if (id_ == 0) return false;
-        sdl_.PauseAudioDevice(id_, 0);
+        SDL_PauseAudioDevice(id_, 0);
         return true;
     }
 
@@ -63,10 +63,10 @@ public:
             got.wBitsPerSample != want.wBitsPerSample)
             return SoundResult::BadFormat;
         // One buffer plays at a time: a new one takes the place of the old.
-        sdl_.LockAudioDevice(id_);
+        SDL_LockAudioDevice(id_);
         std::shared_ptr<LoopingSoundBuffer> old = buffer_.lock();
         buffer_ = buffer;
-        sdl_.UnlockAudioDevice(id_);
+        SDL_UnlockAudioDevice(id_);
         if (old) old->MarkLost();
         out = std::move(buffer);
         return SoundResult::Ok;
@@ -84,7 +84,6 @@ private:
             std::memset(stream, 0, static_cast<std::size_t>(len));
     }
 
-    const SdlLibrary& sdl_;
     SDL_AudioDeviceID id_ = 0;
     // Not owned: the window owns the buffer; a released buffer goes silent.
     std::weak_ptr<LoopingSoundBuffer> buffer_;
@@ -96,11 +95,9 @@ SoundResult CreateSdlSoundDevice(std::unique_ptr<SoundDevice>& out) {
     out.reset();
     // SDL would otherwise turn SIGINT and SIGTERM into quit events that this
     // program never reads, so it could no longer be ended by a signal.
-    const SdlLibrary* sdl = LoadSdl();
-    if (sdl == nullptr) return SoundResult::NoDriver;
-    sdl->SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (sdl->InitSubSystem(SDL_INIT_AUDIO) != 0) return SoundResult::NoDriver;
-    auto device = std::make_unique<SdlSoundDevice>(*sdl);
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return SoundResult::NoDriver;
+    auto device = std::make_unique<SdlSoundDevice>();
     if (!device->Open()) return SoundResult::NoDriver;  // the destructor quits SDL again
     out = std::move(device);
     return SoundResult::Ok;
