@@ -64,7 +64,7 @@ OpenResult OpenAudioFile(const std::string& fileName, Mp3Codec& codec,
     TempWaveFile temp(tempFolder);  // deleted on every way out of here
     result.conversion = ConvertMP3WAV(fileName, temp, codec, task);
     if (temp.created()) {
-        WaveRead wave = ReadWaveFile(temp.fd());
+        WaveRead wave = ReadWaveFile(temp.fd(), temp.TakeReadBackRoom());
         result.read = wave.status;
         result.clip = std::move(wave.clip);
     }

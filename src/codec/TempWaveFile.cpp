@@ -1,14 +1,20 @@
 #include "codec/TempWaveFile.h"
 
+#include "clip/Clip.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+
+#include <new>
 
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace zirpel {
 namespace {
+
+constexpr std::uint64_t kWaveHeaderBytes = 44;
 
 // Far more names than any folder holds; only a folder that answers EEXIST
 // for everything could get here, and then giving up is right.
@@ -18,7 +24,10 @@ constexpr unsigned long kMaxAttempts = 1000000;
 
 TempWaveFile::TempWaveFile(std::string folder) : folder_(std::move(folder)) {}
 
-TempWaveFile::~TempWaveFile() { Discard(); }
+TempWaveFile::~TempWaveFile() {
+    Discard();
+    if (preparing_.joinable()) preparing_.join();
+}
 
 bool TempWaveFile::Create() {
     Discard();
@@ -57,6 +66,26 @@ bool TempWaveFile::Truncate(std::uint64_t length) {
     while (::ftruncate(fd_, static_cast<off_t>(length)) != 0)
         if (errno != EINTR) return false;
     return true;
+}
+
+bool TempWaveFile::Reserve(std::uint64_t length) {
+    if (preparing_.joinable() || length <= kWaveHeaderBytes) return true;
+    const std::uint64_t bytes = std::min<std::uint64_t>(length - kWaveHeaderBytes, kMaxClipBytes);
+    // Touching every page (the zero fill) is what costs: done here it runs
+    // beside the decoders instead of after them.
+    preparing_ = std::thread([this, bytes] {
+        try {
+            room_.resize(static_cast<std::size_t>(bytes));
+        } catch (const std::bad_alloc&) {
+            room_ = {};
+        }
+    });
+    return true;
+}
+
+std::vector<std::uint8_t> TempWaveFile::TakeReadBackRoom() {
+    if (preparing_.joinable()) preparing_.join();
+    return std::move(room_);
 }
 
 void TempWaveFile::Discard() {

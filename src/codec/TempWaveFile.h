@@ -8,7 +8,10 @@
 // deleted when this object goes, on every path.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "codec/PcmTarget.h"
 
@@ -36,6 +39,15 @@ public:
     bool WriteAt(std::uint64_t offset, const std::uint8_t* data, std::size_t size) override;
     bool Truncate(std::uint64_t length) override;
 
+    // The file will hold at most `length` bytes: the memory the clip will
+    // be read back into (`length` less the header) is made ready on a thread
+    // of its own meanwhile, so that reading back only copies. A decoder in
+    // pieces announces this; the block loop does not.
+    bool Reserve(std::uint64_t length) override;
+    // That memory (empty when none was made or it could not be had), for
+    // ReadWaveFile(fd, room). Waits for the thread.
+    std::vector<std::uint8_t> TakeReadBackRoom();
+
     bool created() const { return fd_ >= 0; }
     int fd() const { return fd_; }
     const std::string& name() const { return name_; }
@@ -44,6 +56,8 @@ private:
     std::string folder_;
     std::string name_;
     int fd_ = -1;
+    std::vector<std::uint8_t> room_;
+    std::thread preparing_;
 };
 
 }  // namespace zirpel

@@ -119,7 +119,7 @@ private:
 
 WaveRead Fail(WaveStatus status) { return WaveRead{status, {}}; }
 
-WaveRead ReadFrom(int fd) {
+WaveRead ReadFrom(int fd, std::vector<std::uint8_t>& room) {
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return Fail(WaveStatus::CannotOpen);
     RiffReader riff(fd, static_cast<std::uint64_t>(st.st_size));
@@ -159,7 +159,13 @@ WaveRead ReadFrom(int fd) {
     // madvise) the first touch of such a region waits for memory to be
     // compacted, seconds for a long clip on a machine that has run a while.
     WaveRead out;
-    out.clip.bytes.resize(data->size);
+    if (room.size() >= data->size) {
+        room.resize(data->size);  // smaller: keeps the memory
+        out.clip.bytes = std::move(room);
+    } else {
+        room = {};
+        out.clip.bytes.resize(data->size);
+    }
     if (!riff.ReadAt(data->dataStart, out.clip.bytes.data(), out.clip.bytes.size()))
         return Fail(WaveStatus::ReadError);
     out.clip.format.sampleRate = static_cast<std::int32_t>(samplesPerSec);
@@ -191,9 +197,11 @@ private:
 
 }  // namespace
 
-WaveRead ReadWaveFile(int fd) {
+WaveRead ReadWaveFile(int fd) { return ReadWaveFile(fd, {}); }
+
+WaveRead ReadWaveFile(int fd, std::vector<std::uint8_t> room) {
     try {
-        return ReadFrom(fd);
+        return ReadFrom(fd, room);
     } catch (const std::bad_alloc&) {
         return Fail(WaveStatus::OutOfMemory);
     }

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "clip/Clip.h"
 #include "wave/ByteSink.h"
@@ -39,6 +40,11 @@ WaveRead ReadWaveFile(const std::string& fileName);
 // stays open and belongs to the caller. Used to read back a temporary file
 // through what was created, never by name.
 WaveRead ReadWaveFile(int fd);
+
+// The same, reading the audio into `room` when it holds at least the data
+// chunk's size (it is cut to that size; its pages are already touched, so
+// the read does not wait for fresh memory), else into new memory.
+WaveRead ReadWaveFile(int fd, std::vector<std::uint8_t> room);
 
 // The 16-byte PCM format block of the "fmt " chunk for a clip format.
 std::array<std::uint8_t, 16> PcmFormatBlock(const ClipFormat& format);

@@ -190,6 +190,14 @@ Converted Convert(const std::string& mp3, int pieces, Task& task) {
     if (out.created()) {
         bytes.resize(static_cast<std::size_t>(::lseek(out.fd(), 0, SEEK_END)));
         EXPECT_EQ(::pread(out.fd(), bytes.data(), bytes.size(), 0), static_cast<ssize_t>(bytes.size()));
+        // Read back as Open does, into the memory made ready beside the
+        // decoders (pieces) or into new memory (one decoder): the file's audio.
+        if (c.result == Mp3ConvertResult::Converted) {
+            const WaveRead back = ReadWaveFile(out.fd(), out.TakeReadBackRoom());
+            EXPECT_TRUE(back.ok());
+            EXPECT_TRUE(bytes.size() >= 44 && back.clip.bytes.size() == bytes.size() - 44 &&
+                        std::equal(back.clip.bytes.begin(), back.clip.bytes.end(), bytes.begin() + 44));
+        }
     }
     c.wav = std::move(bytes);
     return c;

@@ -2,7 +2,9 @@
 
 #include <cstring>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "wave/WavBuilder.h"
 
@@ -39,6 +41,22 @@ TEST_F(ReadWaveFileTest, ReadsFormatAndDataOfPlainFiles) {
     ASSERT_TRUE(r.ok());
     EXPECT_EQ(r.clip.bytes, payload);
     EXPECT_EQ(r.clip.format, (ClipFormat{44100, true, true}));
+}
+
+// Memory handed in for the audio is used when it is large enough (cut to
+// the data's size, whatever it held) and passed over when it is too small.
+TEST_F(ReadWaveFileTest, ReadsIntoMemoryHandedInWhenItIsLargeEnough) {
+    const auto payload = Ramp(100);
+    const std::string name = WriteBytes("a.wav", WavBuilder().RiffWave().Fmt(1, 2, 44100, 16).Chunk("data", payload).Finish());
+    for (const std::size_t roomBytes : {0, 50, 100, 4096}) {
+        SCOPED_TRACE(roomBytes);
+        const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        const WaveRead r = ReadWaveFile(fd, std::vector<std::uint8_t>(roomBytes, 0xEE));
+        ::close(fd);
+        ASSERT_TRUE(r.ok());
+        EXPECT_EQ(r.clip.bytes, payload);
+    }
 }
 
 TEST_F(ReadWaveFileTest, AcceptsLongerFmtOtherChunksAndPartialLastFrame) {
