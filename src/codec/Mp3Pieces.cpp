@@ -215,21 +215,6 @@ std::vector<std::uint8_t> SilentSideInfo(const ByteSource& source, const Mp3Fram
     return bytes;
 }
 
-// Whether a decoder that begins at frame `i` (side information cleared)
-// reads every frame's audio data correctly from frame i + 2 on. Its
-// reservoir starts with frame i's own bytes: frame i + 1 may reach further
-// back (it then decodes from stale bytes, as noise; its PCM is never kept),
-// but frame i + 2 must find its data in frames i and i + 1. Audio data only
-// moves forward in the stream, so every later frame then does too. Tonal
-// music at a middling bit rate keeps the reservoir full for minutes, and
-// rarely offers a frame whose successor's data lies in it alone.
-bool DataFollowsStart(const Mp3FrameChain& chain, std::size_t i) {
-    const std::vector<Mp3Frame>& f = chain.frames;
-    if (i + 2 >= f.size()) return false;
-    return f[i + 1].mainDataBegin <= f[i].mainDataSize ||
-           f[i + 2].mainDataBegin <= std::uint32_t{f[i].mainDataSize} + f[i + 1].mainDataSize;
-}
-
 }  // namespace
 
 std::vector<std::int64_t> PlanMp3Pieces(const Mp3FrameChain& chain, std::size_t firstIndex,
@@ -247,7 +232,7 @@ std::vector<std::int64_t> PlanMp3Pieces(const Mp3FrameChain& chain, std::size_t 
             if ((a - firstNumber) % kFilterBankCycle != 0) continue;
             if (a + kWarmupFrames + kMaxOverlapFrames + room > endNumber) continue;
             const std::size_t i = firstIndex + static_cast<std::size_t>(a - firstNumber);
-            if (!DataFollowsStart(chain, i)) continue;
+            if (chain.frames[i + 1].mainDataBegin > chain.frames[i].mainDataSize) continue;
             starts.push_back(a);
             earliest = a + kWarmupFrames + room;
             break;

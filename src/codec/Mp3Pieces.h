@@ -8,8 +8,7 @@
 // frame before its start and then decodes from a start frame `kWarmupFrames`
 // before the first frame it keeps. The start frame is handed over with its
 // side information cleared, so that it decodes as silence everywhere; the
-// audio data of the frame after next must lie inside the bytes of the start
-// frame and its successor (the successor itself may decode as noise), and
+// next frame's audio data must lie inside the start frame's own bytes, and
 // the count of frames decoded before the kept ones must match the single
 // decoder's count in the decoder's filter-bank cycle (eight frames). From the
 // first kept frame on, the decoder's state is then the single decoder's.
