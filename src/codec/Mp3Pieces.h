@@ -8,10 +8,15 @@
 // frame before its start and then decodes from a start frame `kWarmupFrames`
 // before the first frame it keeps. The start frame is handed over with its
 // side information cleared, so that it decodes as silence everywhere; the
-// next frame's audio data must lie inside the start frame's own bytes, and
+// audio data of the frames after it must lie from the start frame on, and
 // the count of frames decoded before the kept ones must match the single
-// decoder's count in the decoder's filter-bank cycle (eight frames). From the
-// first kept frame on, the decoder's state is then the single decoder's.
+// decoder's count in the decoder's filter-bank cycle (eight frames). That
+// count holds only where the single decoder ran its filter bank for every
+// frame before: a frame it gave up on comes out as zeros without, so every
+// frame up to the last piece's first kept frame whose last granule is all
+// zeros must carry no audio data to give up on (Mp3SideInfo.h), or the file
+// is not decoded in pieces. From the first kept frame on, the decoder's
+// state is then the single decoder's.
 // Each piece is checked against its neighbour on the frames decoded by both:
 // at least `kOverlapFrames`, more (up to `kMaxOverlapFrames`) while they are
 // nearly silent, where a difference could not show. Every kept frame must be
