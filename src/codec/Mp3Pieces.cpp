@@ -245,16 +245,18 @@ std::vector<std::uint8_t> SilentSideInfo(const ByteSource& source, const Mp3Fram
     return bytes;
 }
 
-// Whether every frame after frame `i` finds its audio data from frame `i` on:
-// a decoder that starts at `i` has nothing before it in its reservoir.
-bool ReservoirFrom(const Mp3FrameChain& chain, std::size_t i) {
+// Whether every frame from `first` on (after frame `i`) finds its audio
+// data from frame `i` on: a decoder that starts at `i` has nothing before
+// it in its reservoir.
+bool ReservoirFrom(const Mp3FrameChain& chain, std::size_t i, std::size_t first) {
     std::uint32_t behind = 0;
     for (std::size_t j = i + 1; j < chain.frames.size() && behind < kMaxReservoirBytes; ++j) {
         behind += chain.frames[j - 1].mainDataSize;
-        if (chain.frames[j].mainDataBegin > behind) return false;
+        if (j >= first && chain.frames[j].mainDataBegin > behind) return false;
     }
     return true;
 }
+bool ReservoirFrom(const Mp3FrameChain& chain, std::size_t i) { return ReservoirFrom(chain, i, i + 1); }
 
 // Whether frames `first` to `last` find their audio data from frame `s` on.
 bool DataFrom(const Mp3FrameChain& chain, std::size_t s, std::size_t first, std::size_t last) {
@@ -405,7 +407,13 @@ std::vector<std::int64_t> PlanMp3Pieces(const Mp3FrameChain& chain, std::size_t 
             if ((a - firstNumber) % kFilterBankCycle != 0) continue;
             if (a + kWarmupFrames + kMaxOverlapFrames + room > endNumber) continue;
             const std::size_t i = firstIndex + static_cast<std::size_t>(a - firstNumber);
-            if (!ReservoirFrom(chain, i)) continue;
+            // A frame of the warm-up whose data lies before the start may
+            // be refused whole by the piece's decoder. In MPEG-1 that leaves
+            // the filter bank's cycle as it was (two granules), and only the
+            // kept frames must find their data from the start on; in MPEG-2
+            // and 2.5 a frame is one granule, and every frame after it must.
+            if (chain.samplesPerFrame == 1152 ? !ReservoirFrom(chain, i, i + kWarmupFrames) : !ReservoirFrom(chain, i))
+                continue;
             starts.push_back(a);
             earliest = a + kWarmupFrames + room;
             break;

@@ -370,9 +370,9 @@ TEST_F(Mp3Pieces, TheCrcOfEachFrameIsTheOneLameWrote) {
 }
 
 TEST(Mp3PiecePlan, StartsOnTheFilterBankCycleWhereTheFramesAfterNeedNoOlderBytes) {
-    // 1000 frames; the decoder numbers them from frame 1 on (0 is the Info
-    // frame) and calls frame 1 number 3. Each frame's data reaches 200
-    // bytes back, over three frames of 60.
+    // 1000 MPEG-2 frames; the decoder numbers them from frame 1 on (0 is
+    // the Info frame) and calls frame 1 number 3. Each frame's data reaches
+    // 200 bytes back, over three frames of 60.
     Mp3FrameChain chain;
     chain.uniform = true;
     for (int i = 0; i < 1000; ++i) chain.frames.push_back({std::uint64_t(i) * 100, 100, 200, 60});
@@ -387,6 +387,14 @@ TEST(Mp3PiecePlan, StartsOnTheFilterBankCycleWhereTheFramesAfterNeedNoOlderBytes
     // start at or below each on the cycle of frame 3.
     EXPECT_EQ(starts, (std::vector<std::int64_t>{211, 499}));
     EXPECT_TRUE(PlanMp3Pieces(chain, 1, 3, 1).empty());
+
+    // MPEG-1: only the kept frames, four after the start, must find their
+    // data from it on, and 4 * 60 bytes hold the 200 each reaches back.
+    chain.samplesPerFrame = 1152;
+    EXPECT_EQ(PlanMp3Pieces(chain, 1, 3, 3), (std::vector<std::int64_t>{331, 659}));
+    for (Mp3Frame& f : chain.frames) f.mainDataBegin = 241;
+    EXPECT_TRUE(PlanMp3Pieces(chain, 1, 3, 3).empty());
+
     chain.uniform = false;
     EXPECT_TRUE(PlanMp3Pieces(chain, 1, 3, 3).empty());
 }
