@@ -37,6 +37,7 @@ bool Open(const Job& job, CliTools& tools, ProgressLine& progress, EditorDocumen
     try {
         OpenOptions options;
         options.dither = job.dither;
+        options.mp3IntoMemory = true;
         result = OpenAudioFile(job.input, tools.codec, tools.tempFolder, progress, options);
     } catch (const std::bad_alloc&) {
         outcome = Fail(kExitFile, job.input, NoticeText(NoticeFor(EffectStatus::OutOfMemory)));

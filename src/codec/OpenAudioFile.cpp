@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include "codec/PcmTarget.h"
 #include "codec/SoundFileRead.h"
 #include "codec/TempWaveFile.h"
 #include "formats/AudioFormats.h"
@@ -61,6 +62,16 @@ OpenResult OpenAudioFile(const std::string& fileName, Mp3Codec& codec,
     }
 
     result.mp3 = true;
+    if (options.mp3IntoMemory) {
+        MemoryWaveTarget memory;
+        result.conversion = ConvertMP3WAV(fileName, memory, codec, task);
+        if (memory.created()) {
+            WaveRead wave = memory.TakeClip();
+            result.read = wave.status;
+            result.clip = std::move(wave.clip);
+        }
+        return result;
+    }
     TempWaveFile temp(tempFolder);  // deleted on every way out of here
     result.conversion = ConvertMP3WAV(fileName, temp, codec, task);
     if (temp.created()) {

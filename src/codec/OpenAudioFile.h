@@ -31,6 +31,10 @@ bool IsMp3FileName(const std::string& fileName);
 
 struct OpenOptions {
     bool dither = false;  // triangular dither where samples are rounded to 16 bit
+    // MP3 only: decode straight into the clip instead of through the
+    // temporary file (the command line, where nothing else reads that file:
+    // it saves writing and reading back the whole clip once).
+    bool mp3IntoMemory = false;
 };
 
 struct OpenResult {
@@ -52,7 +56,7 @@ std::vector<Notice> NoticesFor(const OpenResult& result);
 // Opens `fileName`. Anything that exists but is not a regular file (a
 // folder, a FIFO, a device) is refused at once, before any read. MP3 files
 // are converted into a temporary file in `tempFolder`, which is deleted
-// before this returns, whatever happens. EACMConvertor and EInOutError of
+// before this returns, whatever happens (or into memory, as asked). EACMConvertor and EInOutError of
 // the conversion escape to the caller (the window's general error display).
 OpenResult OpenAudioFile(const std::string& fileName, Mp3Codec& codec,
                          const std::string& tempFolder, LongTask& task,

@@ -640,6 +640,29 @@ TEST(OpenAudioFile, ReadsWavAndMp3AndLeavesNoTemporaryFile) {
     EXPECT_EQ(notices[1].text, "Konnte Datei nicht öffnen");
 }
 
+TEST(OpenAudioFile, AnMp3DecodedIntoMemoryIsTheOneReadBackFromTheTemporaryFile) {
+    Harness h;
+    ScratchDir temp;
+    WriteBytes(h.dir.file("b.mp3"), ToneMp3({22050, 2, 64, 1.0, 1000}));
+    WriteBytes(h.dir.file("c.mp3"), {'k', 'e', 'i', 'n'});
+    Mp3Codec codec{h.mp3wav, h.formats, h.formatCount};
+    OpenOptions memory;
+    memory.mp3IntoMemory = true;
+    for (const char* name : {"b.mp3", "c.mp3", "missing.mp3"}) {
+        SCOPED_TRACE(name);
+        const OpenResult file = OpenAudioFile(h.dir.file(name), codec, temp.path(), h);
+        const OpenResult mem = OpenAudioFile(h.dir.file(name), codec, temp.path(), h, memory);
+        EXPECT_EQ(mem.ok(), file.ok());
+        EXPECT_EQ(mem.read, file.read);
+        EXPECT_EQ(mem.conversion, file.conversion);
+        EXPECT_EQ(mem.clip.format, file.clip.format);
+        EXPECT_TRUE(mem.clip.bytes == file.clip.bytes);
+        ASSERT_EQ(NoticesFor(mem).size(), NoticesFor(file).size());
+        for (std::size_t i = 0; i < NoticesFor(mem).size(); ++i) EXPECT_EQ(NoticesFor(mem)[i].text, NoticesFor(file)[i].text);
+        EXPECT_TRUE(std::filesystem::is_empty(temp.path()));
+    }
+}
+
 TEST(OpenAudioFile, RefusesWhatIsNotARegularFileAtOnce) {
     Harness h;
     ScratchDir temp;
