@@ -229,20 +229,24 @@ bool Agree(const std::vector<std::uint8_t>& tail, const std::vector<std::uint8_t
     return std::equal(tail.begin(), tail.begin() + static_cast<std::ptrdiff_t>(n), head.begin());
 }
 
+// `side` (side information without the CRC) as the replacement of
+// `frame`'s CRC and side information, with the CRC that goes with it.
+std::vector<std::uint8_t> WithCrc(const ByteSource& source, const Mp3FrameChain& chain, const Mp3Frame& frame,
+                                  std::vector<std::uint8_t> side) {
+    if (chain.crc) {
+        std::uint8_t header[4] = {};
+        if (source.readAt(frame.offset, header, 4) != 4) return {};
+        const std::uint16_t crc = Mp3FrameCrc(header, side.data(), chain.sideInfoBytes);
+        side.insert(side.begin(), {static_cast<std::uint8_t>(crc >> 8), static_cast<std::uint8_t>(crc)});
+    }
+    return side;
+}
+
 // The replacement for the start frame's CRC and side information: zeros,
 // with the CRC they need.
 std::vector<std::uint8_t> SilentSideInfo(const ByteSource& source, const Mp3FrameChain& chain,
                                          const Mp3Frame& frame) {
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>((chain.crc ? 2 : 0) + chain.sideInfoBytes), 0);
-    if (chain.crc) {
-        std::uint8_t header[4] = {};
-        if (source.readAt(frame.offset, header, 4) != 4) return {};
-        const std::vector<std::uint8_t> zeros(static_cast<std::size_t>(chain.sideInfoBytes), 0);
-        const std::uint16_t crc = Mp3FrameCrc(header, zeros.data(), chain.sideInfoBytes);
-        bytes[0] = static_cast<std::uint8_t>(crc >> 8);
-        bytes[1] = static_cast<std::uint8_t>(crc);
-    }
-    return bytes;
+    return WithCrc(source, chain, frame, std::vector<std::uint8_t>(static_cast<std::size_t>(chain.sideInfoBytes), 0));
 }
 
 // Whether every frame from `first` on (after frame `i`) finds its audio
@@ -267,19 +271,6 @@ bool DataFrom(const Mp3FrameChain& chain, std::size_t s, std::size_t first, std:
         behind += chain.frames[j].mainDataSize;
     }
     return true;
-}
-
-// `side` (side information without the CRC) as the replacement of
-// `frame`'s CRC and side information, with the CRC that goes with it.
-std::vector<std::uint8_t> WithCrc(const ByteSource& source, const Mp3FrameChain& chain, const Mp3Frame& frame,
-                                  std::vector<std::uint8_t> side) {
-    if (chain.crc) {
-        std::uint8_t header[4] = {};
-        if (source.readAt(frame.offset, header, 4) != 4) return {};
-        const std::uint16_t crc = Mp3FrameCrc(header, side.data(), chain.sideInfoBytes);
-        side.insert(side.begin(), {static_cast<std::uint8_t>(crc >> 8), static_cast<std::uint8_t>(crc)});
-    }
-    return side;
 }
 
 // Decodes frames `from` to `to` (chain indices) with a fresh decoder whose
