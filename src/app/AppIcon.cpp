@@ -5,8 +5,12 @@
 
 #include <cmath>
 
-QPixmap ZirpelPicture(int size) {
-    QPixmap pm(size, size);
+namespace {
+
+constexpr int kIconSizes[] = {16, 32, 48, 64, 128};
+
+QImage DrawPicture(int size) {
+    QImage pm(size, size, QImage::Format_ARGB32_Premultiplied);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
@@ -37,11 +41,24 @@ QPixmap ZirpelPicture(int size) {
     bell.cubicTo(s * 0.34, s * 0.28, s * 0.34, s * 0.10, s * 0.50, s * 0.08);
     p.drawPath(bell);
     p.drawEllipse(QPointF(s * 0.5, s * 0.39), s * 0.05, s * 0.04);
+    p.end();
     return pm;
 }
 
-QIcon ZirpelIcon() {
+}  // namespace
+
+QPixmap ZirpelPicture(int size) { return QPixmap::fromImage(DrawPicture(size)); }
+
+std::vector<QImage> DrawZirpelIconImages() {
+    std::vector<QImage> images;
+    for (int size : kIconSizes) images.push_back(DrawPicture(size));
+    return images;
+}
+
+QIcon ZirpelIcon(const std::vector<QImage>& images) {
     QIcon icon;
-    for (int size : {16, 32, 48, 64, 128}) icon.addPixmap(ZirpelPicture(size));
+    for (const QImage& image : images) icon.addPixmap(QPixmap::fromImage(image));
     return icon;
 }
+
+QIcon ZirpelIcon() { return ZirpelIcon(DrawZirpelIconImages()); }

@@ -30,7 +30,6 @@
 #include <stdexcept>
 
 #include "app/AboutBox.h"
-#include "app/AppIcon.h"
 #include "app/Readout.h"
 #include "cdrom/ui/MusikCDFUnit.h"
 #include "effects/ui/LoudnessDialog.h"
@@ -62,7 +61,6 @@ QPushButton* MakeButton(QWidget* parent, const char* caption, int x, int y, int 
 TMainForm::TMainForm(MainFormServices services, QWidget* parent)
     : QMainWindow(parent), FServices(Checked(std::move(services))) {
     setWindowTitle(QString::fromUtf8("Quorbel Zirpel-Editor 1.0"));
-    setWindowIcon(ZirpelIcon());
     setGeometry(228, 193, 696, 480);
     setAcceptDrops(true);
     // The captions were laid out for a small 8-point face.

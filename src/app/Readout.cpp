@@ -37,20 +37,35 @@ TReadout::TReadout(QWidget* parent) : QLabel(parent) {
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // A long line must not widen the window: it is cut instead.
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-    ReserveLines();
+    // Four lines in the label's own face now; in the warning's bold and
+    // the note's italic faces when the label is first drawn, as loading
+    // those two faces is most of what this label costs the window's start.
+    ReserveLines(false);
 }
 
-void TReadout::ReserveLines() {
+void TReadout::paintEvent(QPaintEvent* event) {
+    if (!styledReserved_) ReserveLines(true);
+    QLabel::paintEvent(event);
+}
+
+void TReadout::ReserveLines(bool styled) {
     // Laid out as the real text is, with every line in use.
     const QString x = QStringLiteral("Xg");
-    setText(Html({x, x}, x, x));
+    styledReserved_ = styled;
+    if (styled) {
+        setText(Html({x, x}, x, x));
+    } else {
+        setTextFormat(Qt::PlainText);
+        setText(QStringList{x, x, x, x}.join(QLatin1Char('\n')));
+    }
     setFixedHeight(sizeHint().height());
+    setTextFormat(Qt::RichText);
     Show();
 }
 
 void TReadout::changeEvent(QEvent* event) {
     QLabel::changeEvent(event);
-    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) ReserveLines();
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) ReserveLines(true);
 }
 
 const zirpel::Mp3Prediction& TReadout::Predict(std::optional<Key>& key, zirpel::Mp3Prediction& cache,

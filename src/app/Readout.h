@@ -41,6 +41,7 @@ public:
 
 protected:
     void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     // A prediction is asked of the encoder only when what it depends on changed.
@@ -49,12 +50,14 @@ private:
                                          const zirpel::ClipFormat& f, std::int64_t frames,
                                          std::int32_t rate, std::int32_t kbps);
     void Show();
-    // Fixes the height at that of the two lines, the warning and the note.
-    void ReserveLines();
+    // Fixes the height at that of the two lines, the warning and the note
+    // (styled: in their bold and italic faces; else all in the plain one).
+    void ReserveLines(bool styled);
 
     std::optional<Key> saveKey_, smallKey_;
     zirpel::Mp3Prediction save_, small_;
     QStringList lines_;
     QString warning_;
     QString note_;
+    bool styledReserved_ = false;
 };

@@ -2,15 +2,22 @@
 // a display), the application object, the command line, the German
 // translations of Qt's own dialogs, the platform services, the main window
 // (shown) and then the secondary windows, the file named on the command
-// line, and the message loop.
+// line, and the message loop. Work the window only needs later (the fonts'
+// configuration, the session bus, the icon, Qt's image plugins, the sound
+// output) runs on other threads meanwhile, so the window appears sooner.
 #include <QApplication>
+#include <QBuffer>
+#include <QDBusConnection>
+#include <QImageReader>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTimer>
 #include <QTranslator>
 
 #include <cstdio>
+#include <future>
 #include <thread>
+#include <vector>
 
 #include <fontconfig/fontconfig.h>
 
@@ -20,6 +27,7 @@
 #include "app/Services.h"
 #include "app/TerminationSignals.h"
 #include "app/ZirpelWindows.h"
+#include "playback/SoundDeviceOpener.h"
 
 namespace {
 
@@ -55,12 +63,11 @@ int main(int argc, char** argv) {
     // The fonts' configuration is read while the application connects to
     // the display: the first caption needs it, and the library is safe to
     // start from another thread.
-    std::thread fonts([] { FcInit(); });
+    std::jthread fonts([] { FcInit(); });
     QApplication app(argc, argv);
     fonts.join();
     QApplication::setApplicationName(QStringLiteral("Zirpel-Editor"));
     QApplication::setApplicationVersion(QStringLiteral("1.0"));
-    QApplication::setWindowIcon(ZirpelIcon());
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
 
     const EditorArguments args = ParseEditorArguments(QApplication::arguments().mid(1));
@@ -71,14 +78,36 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    // The first button wakes Qt's accessibility bridge, which waits for a
+    // connection to the session bus; that connection is made here, on
+    // another thread, while the window is built.
+    std::jthread bus([] { QDBusConnection::sessionBus(); });
+    // Work the window needs later is done on one other thread while the
+    // window is built: the program's icon; Qt's image format plugins, which
+    // the menu bar loads when it asks its style for an icon; and then the
+    // sound output, SDL and the libraries it brings. The window takes the
+    // device, or the failure, at its usual step of its creation.
+    std::promise<std::vector<QImage>> iconDrawn;
+    std::future<std::vector<QImage>> icon = iconDrawn.get_future();
+    zirpel::SoundDeviceOpener sound([&iconDrawn] {
+        iconDrawn.set_value(DrawZirpelIconImages());
+        QByteArray none;
+        QBuffer buffer(&none);
+        QImageReader(&buffer).format();
+    });
+
     QTranslator qtTranslator;
     if (qtTranslator.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTranslator);
 
     RealServices real;
-    auto mainForm = CreateMainWindow(real.Complete());
+    MainFormServices services;
+    services.openSoundDevice = [&sound](std::unique_ptr<zirpel::SoundDevice>& out) { return sound.Take(out); };
+    auto mainForm = CreateMainWindow(real.Complete(std::move(services)));
     TerminationSignals termination([form = mainForm.get()] { form->Terminate(); });
+    // Every window of the program shows the application's icon.
+    QApplication::setWindowIcon(ZirpelIcon(icon.get()));
     mainForm->show();
     // None of the secondary windows is visible at start: they are built
     // while the window system maps the main window.

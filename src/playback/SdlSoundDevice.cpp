@@ -1,8 +1,8 @@
 #include "playback/SdlSoundDevice.h"
 
-#include <SDL.h>
-
 #include <cstring>
+
+#include "playback/SdlLibrary.h"
 
 namespace zirpel {
 
@@ -16,19 +16,19 @@ namespace {
 class SdlSoundDevice final : public SoundDevice {
 public:
     // Takes over one reference to SDL's audio subsystem.
-    SdlSoundDevice() = default;
+    explicit SdlSoundDevice(const SdlLibrary& sdl) : sdl_(sdl) {}
 
     ~SdlSoundDevice() override {
         if (id_ != 0) {
-            SDL_LockAudioDevice(id_);
+            sdl_.LockAudioDevice(id_);
             std::shared_ptr<LoopingSoundBuffer> buffer = buffer_.lock();
             buffer_.reset();
-            SDL_UnlockAudioDevice(id_);
-            SDL_CloseAudioDevice(id_);  // joins the callback thread
+            sdl_.UnlockAudioDevice(id_);
+            sdl_.CloseAudioDevice(id_);  // joins the callback thread
             if (buffer) buffer->MarkLost();
         }
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
+        sdl_.QuitSubSystem(SDL_INIT_AUDIO);
+        if (sdl_.WasInit(SDL_INIT_EVERYTHING) == 0) sdl_.Quit();
     }
 
     SdlSoundDevice(const SdlSoundDevice&) = delete;
@@ -45,9 +45,9 @@ public:
         want.callback = &SdlSoundDevice::Callback;
         want.userdata = this;
         SDL_AudioSpec have{};
-        id_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+        id_ = sdl_.OpenAudioDevice(nullptr, 0, &want, &have, 0);
         if (id_ == 0) return false;
-        SDL_PauseAudioDevice(id_, 0);
+        sdl_.PauseAudioDevice(id_, 0);
         return true;
     }
 
@@ -63,10 +63,10 @@ public:
             got.wBitsPerSample != want.wBitsPerSample)
             return SoundResult::BadFormat;
         // One buffer plays at a time: a new one takes the place of the old.
-        SDL_LockAudioDevice(id_);
+        sdl_.LockAudioDevice(id_);
         std::shared_ptr<LoopingSoundBuffer> old = buffer_.lock();
         buffer_ = buffer;
-        SDL_UnlockAudioDevice(id_);
+        sdl_.UnlockAudioDevice(id_);
         if (old) old->MarkLost();
         out = std::move(buffer);
         return SoundResult::Ok;
@@ -84,6 +84,7 @@ private:
             std::memset(stream, 0, static_cast<std::size_t>(len));
     }
 
+    const SdlLibrary& sdl_;
     SDL_AudioDeviceID id_ = 0;
     // Not owned: the window owns the buffer; a released buffer goes silent.
     std::weak_ptr<LoopingSoundBuffer> buffer_;
@@ -93,11 +94,13 @@ private:
 
 SoundResult CreateSdlSoundDevice(std::unique_ptr<SoundDevice>& out) {
     out.reset();
+    const SdlLibrary* sdl = LoadSdlLibrary();
+    if (!sdl) return SoundResult::NoDriver;
     // SDL would otherwise turn SIGINT and SIGTERM into quit events that this
     // program never reads, so it could no longer be ended by a signal.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return SoundResult::NoDriver;
-    auto device = std::make_unique<SdlSoundDevice>();
+    sdl->SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (sdl->InitSubSystem(SDL_INIT_AUDIO) != 0) return SoundResult::NoDriver;
+    auto device = std::make_unique<SdlSoundDevice>(*sdl);
     if (!device->Open()) return SoundResult::NoDriver;  // the destructor quits SDL again
     out = std::move(device);
     return SoundResult::Ok;

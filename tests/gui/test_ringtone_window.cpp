@@ -180,6 +180,19 @@ TEST_F(RingtoneWindowTest, TheWaveformStaysPutWhenTheWarningOrTheNoteComesAndGoe
     EXPECT_EQ(place(), before);
 }
 
+// The readout is laid out in its plain face when it is made and measured
+// again, with the warning's bold and the note's italic, when first drawn:
+// with the faces here both give the same height, so nothing moves then.
+TEST(Readout, ItsFirstDrawingKeepsTheHeightItWasMadeWith) {
+    QWidget window;
+    auto* readout = new TReadout(&window);
+    const int made = readout->height();
+    window.grab();
+    EXPECT_EQ(readout->height(), made);
+    readout->SetNote(QStringLiteral("Hinweis"));
+    EXPECT_GE(readout->height(), readout->sizeHint().height());
+}
+
 TEST_F(RingtoneWindowTest, SeamPlaysTheEndIntoTheStartOnce) {
     const auto bytes = NonZeroClip(5 * 44100);
     form->Document().Replace({bytes, {44100, true, true}}, "Öffnen");
