@@ -101,13 +101,26 @@ int main(int argc, char** argv) {
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTranslator);
 
+    // Every window of the program shows the application's icon, set once
+    // it is drawn: before the main window is shown, or before the sound
+    // output's failure message, which comes during the window's creation
+    // (the icon is drawn by then: the thread draws it before it opens SDL).
+    bool iconSet = false;
+    auto setIcon = [&icon, &iconSet] {
+        if (iconSet) return;
+        iconSet = true;
+        QApplication::setWindowIcon(ZirpelIcon(icon.get()));
+    };
     RealServices real;
     MainFormServices services;
-    services.openSoundDevice = [&sound](std::unique_ptr<zirpel::SoundDevice>& out) { return sound.Take(out); };
+    services.openSoundDevice = [&sound, &setIcon](std::unique_ptr<zirpel::SoundDevice>& out) {
+        const zirpel::SoundResult result = sound.Take(out);
+        if (result != zirpel::SoundResult::Ok) setIcon();
+        return result;
+    };
     auto mainForm = CreateMainWindow(real.Complete(std::move(services)));
     TerminationSignals termination([form = mainForm.get()] { form->Terminate(); });
-    // Every window of the program shows the application's icon.
-    QApplication::setWindowIcon(ZirpelIcon(icon.get()));
+    setIcon();
     mainForm->show();
     // None of the secondary windows is visible at start: they are built
     // while the window system maps the main window.
