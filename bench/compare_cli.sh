@@ -96,13 +96,17 @@ compare() {
   while [ "$1" != "--" ]; do ours+=("$1"); shift; done
   shift
   theirs=("$@")
-  local ma mb
+  local ma mb lo_a hi_a lo_b hi_b
+  # The fastest and the slowest run of each side show how far one run can
+  # stray on a busy machine.
+  field() { grep -o "\"$1\": *[0-9.e+-]*" "$work/times.json" | awk -F: '{ printf "%f ", $2 * 1000 } END { print "" }'; }
   if command -v hyperfine >/dev/null; then
     # Without a shell in between; medians in milliseconds from its report.
     hyperfine -N -w 2 -r "$runs" --export-json "$work/times.json" \
       "$(printf '%q ' "${ours[@]}")" "$(printf '%q ' "${theirs[@]}")" > /dev/null
-    read -r ma mb < <(grep -o '"median": *[0-9.e+-]*' "$work/times.json" |
-                      awk -F: '{ printf "%f ", $2 * 1000 } END { print "" }')
+    read -r ma mb < <(field median)
+    read -r lo_a lo_b < <(field min)
+    read -r hi_a hi_b < <(field max)
   else
     "${ours[@]}" > /dev/null 2>&1; "${theirs[@]}" > /dev/null 2>&1  # warm the caches
     local a=() b=()
@@ -112,11 +116,15 @@ compare() {
     done
     ma=$(printf '%s\n' "${a[@]}" | median)
     mb=$(printf '%s\n' "${b[@]}" | median)
+    lo_a=$(printf '%s\n' "${a[@]}" | sort -n | head -n 1); hi_a=$(printf '%s\n' "${a[@]}" | sort -n | tail -n 1)
+    lo_b=$(printf '%s\n' "${b[@]}" | sort -n | head -n 1); hi_b=$(printf '%s\n' "${b[@]}" | sort -n | tail -n 1)
   fi
-  awk -v l="$label" -v a="$ma" -v b="$mb" -v g="$goal" 'BEGIN {
+  awk -v l="$label" -v a="$ma" -v b="$mb" -v g="$goal" \
+      -v la="$lo_a" -v ha="$hi_a" -v lb="$lo_b" -v hb="$hi_b" 'BEGIN {
     r = a / b
     printf "%-32s zirpel %7.0f ms   reference %7.0f ms   ratio %.3f (goal <= %s) %s\n",
            l, a, b, r, g, (r <= g ? "ok" : "MISSED")
+    printf "%-32s   runs: zirpel %.0f-%.0f ms, reference %.0f-%.0f ms\n", "", la, ha, lb, hb
   }'
 }
 

@@ -50,9 +50,12 @@ done
 median() { sort -n "$1" | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 ours=$(median ours.txt)
 theirs=$(median empty.txt)
+# The middle half of each program's starts: how far one start strays.
+quartiles() { sort -n "$1" | awk '{ v[NR] = $1 } END { printf "%.1f-%.1f", v[int((NR + 3) / 4)], v[int((3 * NR + 1) / 4)] }'; }
 echo "load: $(uptime)"
 awk -v a="$ours" -v b="$theirs" -v n="$pairs" 'BEGIN {
   r = a / b
   printf "start to mapped window, median of %d: zirpel-editor %.1f ms, empty QMainWindow %.1f ms\n", n, a, b
   printf "ratio %.2f (goal <= 1.5) %s\n", r, (r <= 1.5 ? "ok" : "MISSED")
 }'
+echo "middle half of the starts: zirpel-editor $(quartiles ours.txt) ms, empty QMainWindow $(quartiles empty.txt) ms"
