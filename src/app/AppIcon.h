@@ -10,8 +10,9 @@
 QPixmap ZirpelPicture(int size);
 QIcon ZirpelIcon();
 
-// The icon's sizes drawn as images: safe on any thread and before the
-// application object exists, so the start can draw them while Qt connects
-// to the display. ZirpelIcon(images) makes the icon of them.
+// The icon's sizes drawn as images, which any thread may do once the
+// application object exists (not before: a painter asks it for the default
+// font), so the start draws them beside the window's construction.
+// ZirpelIcon(images) makes the icon of them on the window's thread.
 std::vector<QImage> DrawZirpelIconImages();
 QIcon ZirpelIcon(const std::vector<QImage>& images);

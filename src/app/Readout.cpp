@@ -54,12 +54,14 @@ void TReadout::ReserveLines(bool styled) {
     styledReserved_ = styled;
     if (styled) {
         setText(Html({x, x}, x, x));
+        setFixedHeight(sizeHint().height());
     } else {
+        // Plain text spares the rich-text machinery until the first drawing.
         setTextFormat(Qt::PlainText);
         setText(QStringList{x, x, x, x}.join(QLatin1Char('\n')));
+        setFixedHeight(sizeHint().height());
+        setTextFormat(Qt::RichText);
     }
-    setFixedHeight(sizeHint().height());
-    setTextFormat(Qt::RichText);
     Show();
 }
 

@@ -18,8 +18,8 @@ public:
     using OpenFunction = std::function<SoundResult(std::unique_ptr<SoundDevice>&)>;
 
     // Starts a thread that runs `beforehand` (other start-up work the caller
-    // wants off its own thread; on this one, it never waits for the
-    // library loader's lock on the opening) and then opens a device with
+    // wants off its own thread; run here, before SDL loads, it does not
+    // wait for the library loader behind it) and then opens a device with
     // `open` (the real SDL output by default).
     explicit SoundDeviceOpener(std::function<void()> beforehand = {}, OpenFunction open = {});
     // Waits for the thread; a device nobody took is closed.
