@@ -5,8 +5,11 @@
 
 #include <sys/stat.h>
 
+#include "cli/OutputWaveTarget.h"
 #include "cli/StopAwareEncoder.h"
 #include "codec/OpenAudioFile.h"
+#include "codec/Mp3Import.h"
+#include "export/SafeFile.h"
 #include "export/SaveClip.h"
 
 namespace zirpel::cli {
@@ -97,6 +100,58 @@ void Save(const Job& job, ClipSpan clip, CliTools& tools, ProgressLine& progress
     }
 }
 
+// An MP3 that only changes into a WAV: nothing needs the clip, so the
+// import may write the output itself (OutputWaveTarget.h).
+bool PlainConversion(const Job& job, const std::vector<Operation>& operations, const ReportRequest& reports) {
+    return job.kind == OutputKind::Wave && !job.output.empty() && operations.empty() && !reports.any() &&
+           IsMp3FileName(job.input);
+}
+
+// The plain conversion, with the same messages, results and output bytes as
+// opening the MP3 and saving the clip. False when the output cannot even be
+// prepared: the usual way then tells why, after the opening.
+bool ConvertStraight(const Job& job, CliTools& tools, ProgressLine& progress, FileOutcome& outcome) {
+    struct stat st {};
+    if (::stat(job.input.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return false;
+    SafeFile file;
+    if (!file.open(job.output)) return false;
+    OutputWaveTarget target(file);
+    progress.Begin("zirpel: " + job.input + ": Öffnen");
+    OpenResult result;
+    result.mp3 = true;
+    OutputWaveTarget::Finished finished;
+    try {
+        result.conversion = ConvertMP3WAV(job.input, target, tools.codec, progress);
+        finished = target.Finish();
+        result.read = finished.wave.status;
+    } catch (const std::bad_alloc&) {
+        outcome = Fail(kExitFile, job.input, NoticeText(NoticeFor(EffectStatus::OutOfMemory)));
+        return true;
+    } catch (const std::exception& e) {  // EACMConvertor, EInOutError
+        outcome = Fail(kExitFile, job.input, GeneralErrorText(e.what()));
+        return true;
+    }
+    progress.End();
+    if (result.conversion == Mp3ConvertResult::Stopped || progress.StopRequested()) {
+        outcome = Fail(kExitFile, job.input, kMsgStopped);
+        return true;
+    }
+    // The import's writes are the output's: their failure is the save's.
+    const bool writeFailed = result.conversion == Mp3ConvertResult::CannotWrite;
+    if (!writeFailed) {
+        for (const Notice& notice : NoticesFor(result)) outcome.messages.push_back({job.input, NoticeText(notice)});
+        if (!result.ok()) {
+            outcome.code = kExitFile;
+            return true;
+        }
+    }
+    if (writeFailed || !finished.written || !file.commit()) {
+        outcome.code = kExitFile;
+        outcome.messages.push_back({job.output, NoticeText(NoticeFor(SaveStatus::CannotWrite))});
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string NoticeText(const Notice& notice) {
@@ -112,6 +167,8 @@ FileOutcome ProcessFile(const Job& job, const std::vector<Operation>& operations
         return Fail(kExitFile, job.output, kMsgOutputIsInput);
 
     FileOutcome outcome;
+    if (PlainConversion(job, operations, reports) && ConvertStraight(job, tools, progress, outcome))
+        return outcome;
     EditorDocument doc(0);  // no history; nothing selected after opening
     if (!Open(job, tools, progress, doc, outcome)) return outcome;
 

@@ -72,18 +72,16 @@ bool MemoryWaveTarget::Truncate(std::uint64_t length) {
     return true;
 }
 
-WaveRead MemoryWaveTarget::TakeClip() {
-    // The same checks, in the same order, as the WAV reader makes on the
-    // file this would otherwise have been.
-    WaveRead out;
-    const std::uint8_t* h = header_.data();
+ImportedWave CheckImportedWave(const std::array<std::uint8_t, 44>& header, std::uint64_t length, bool created) {
+    ImportedWave out;
+    const std::uint8_t* h = header.data();
     const std::uint8_t* fmt = h + 20;
     const std::uint16_t channels = GetLE16(fmt + 2);
     const std::uint32_t rate = GetLE32(fmt + 4);
     const std::uint16_t bits = GetLE16(fmt + 14);
     const std::uint32_t declared = GetLE32(h + 40);
-    const std::uint64_t audio = length_ > kHeader ? length_ - kHeader : 0;
-    if (!created_ || length_ < kHeader || std::memcmp(h, "RIFF", 4) != 0 ||
+    const std::uint64_t audio = length > kHeader ? length - kHeader : 0;
+    if (!created || length < kHeader || std::memcmp(h, "RIFF", 4) != 0 ||
         std::memcmp(h + 8, "WAVE", 4) != 0 || std::memcmp(h + 12, "fmt ", 4) != 0 ||
         GetLE32(h + 16) < 16 || std::memcmp(h + 36, "data", 4) != 0) {
         out.status = WaveStatus::NotWave;
@@ -93,9 +91,22 @@ WaveRead MemoryWaveTarget::TakeClip() {
     } else if (declared == 0 || declared > static_cast<std::uint64_t>(kMaxClipBytes) || declared > audio) {
         out.status = WaveStatus::BadData;
     } else {
-        audio_.resize(declared);
-        out.clip = Clip{std::move(audio_), {static_cast<std::int32_t>(rate), channels == 2, bits == 16}};
         out.status = WaveStatus::Ok;
+        out.format = {static_cast<std::int32_t>(rate), channels == 2, bits == 16};
+        out.audioBytes = declared;
+    }
+    return out;
+}
+
+WaveRead MemoryWaveTarget::TakeClip() {
+    // The same checks, in the same order, as the WAV reader makes on the
+    // file this would otherwise have been.
+    WaveRead out;
+    const ImportedWave wave = CheckImportedWave(header_, length_, created_);
+    out.status = wave.status;
+    if (wave.status == WaveStatus::Ok) {
+        audio_.resize(wave.audioBytes);
+        out.clip = Clip{std::move(audio_), wave.format};
     }
     Discard();
     return out;

@@ -37,6 +37,17 @@ public:
     virtual bool WantsRoom() const { return false; }
 };
 
+// What the import's WAV file holds, checked as the WAV reader checks a file:
+// the format of the header's "fmt " block and the audio of its data size.
+struct ImportedWave {
+    WaveStatus status = WaveStatus::NotWave;
+    ClipFormat format;
+    std::uint32_t audioBytes = 0;  // the data size, when status is Ok
+};
+// `length`: of the whole file, header included; `created`: whether the
+// import made the file at all.
+ImportedWave CheckImportedWave(const std::array<std::uint8_t, 44>& header, std::uint64_t length, bool created);
+
 // The WAV file in memory: the header apart from the audio, so that the audio
 // becomes the clip without a copy.
 class MemoryWaveTarget final : public PcmTarget {

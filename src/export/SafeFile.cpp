@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <limits>
 #include <cstdint>
 #include <cstdlib>
 #include <random>
@@ -206,6 +207,35 @@ bool SafeFile::write(const void* data, std::size_t size) {
     if (pending_.size() + size > kBlock && !flushPending()) return false;
     if (size >= kBlock) return writeOut(p, size);
     pending_.insert(pending_.end(), p, p + size);
+    return true;
+}
+
+bool SafeFile::place(std::uint64_t offset, const void* data, std::size_t size) {
+    {
+        std::lock_guard g(placing_);
+        if (fd_ < 0 || failed_) return false;
+    }
+    const auto end = offset + size;
+    const bool ok = offset <= static_cast<std::uint64_t>(std::numeric_limits<off_t>::max()) - size &&
+                    writeAll(fd_, static_cast<const std::uint8_t*>(data), size, static_cast<off_t>(offset));
+    std::lock_guard g(placing_);
+    if (!ok) {
+        failed_ = true;
+        return false;
+    }
+    written_ = std::max(written_, static_cast<off_t>(end));
+    return true;
+}
+
+bool SafeFile::setLength(std::uint64_t length) {
+    std::lock_guard g(placing_);
+    if (fd_ < 0 || failed_) return false;
+    if (length > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max()) ||
+        ::ftruncate(fd_, static_cast<off_t>(length)) != 0) {
+        failed_ = true;
+        return false;
+    }
+    written_ = static_cast<off_t>(length);
     return true;
 }
 

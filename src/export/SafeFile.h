@@ -33,6 +33,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,15 @@ public:
     // Appends bytes. After the first failure every further write fails too
     // and commit() refuses.
     bool write(const void* data, std::size_t size) override;
+
+    // Writes at `offset` of the new contents, for a writer that fills them
+    // out of order. Several threads may place disjoint ranges at once; the
+    // contents reach as far as the farthest byte placed. Not for mixing
+    // with write(), and stopRequested is not asked: such a writer ends on
+    // a stop of its own and calls discard().
+    bool place(std::uint64_t offset, const void* data, std::size_t size);
+    // Cuts (or extends with zeros) what was placed to `length` bytes.
+    bool setLength(std::uint64_t length);
 
     // Makes the written bytes the target's contents (see above). False if
     // any write failed or any step fails; the target then holds its old
@@ -119,6 +129,7 @@ private:
     int targetFd_ = -1;  // in place: the target itself
     int keptFd_ = -1;    // in place, during commit: the old contents
     off_t written_ = 0;  // bytes of new contents in fd_
+    std::mutex placing_;  // guards written_ and failed_ while place() runs on several threads
     off_t oldSize_ = 0;
     off_t touched_ = 0;  // the target's bytes from 0 that may have changed
     mode_t oldMode_ = 0;

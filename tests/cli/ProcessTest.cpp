@@ -78,8 +78,9 @@ TEST_F(ProcessTest, ThreeMp3sBecomeRingtonesAndABadOneExitsWithTwo) {
 }
 
 TEST_F(ProcessTest, AFileSizeLimitFailsTheWriteInsteadOfKillingTheProgram) {
-    // The saved file would pass the limit (an MP3 is decoded into memory
-    // here; the editor's temporary file meets the limit in its own tests).
+    // The saved file would pass the limit (an MP3 is decoded straight into
+    // the output here, a WAV saved from memory; the editor's temporary file
+    // meets the limit in its own tests).
     const std::string mp3 = WriteMp3("long.mp3", 44100, 2, 8.0);
     const std::string wav = WriteWav("short.wav", MakeClip(8000, false, false, 20000));
     const struct {

@@ -7,6 +7,9 @@
 #include <vector>
 
 #include "CliFixture.h"
+#include "cli/OutputWaveTarget.h"
+#include "codec/Mp3Import.h"
+#include "export/SafeFile.h"
 #include "clip/Selection.h"
 #include "effects/Crossfade.h"
 #include "effects/Echo.h"
@@ -176,6 +179,60 @@ TEST_F(CliTest, SelectionInSecondsEqualsTheSameSampleIndices) {
     ASSERT_EQ(Run({in, "--select", "0.5s:250s", "crop", "-o", file("far.wav")}).code, 0);
     ASSERT_EQ(Run({in, "--select", "8000:15999", "crop", "-o", file("last.wav")}).code, 0);
     EXPECT_EQ(Bytes(file("far.wav")), Bytes(file("last.wav")));
+}
+
+}  // namespace
+}  // namespace zirpel::test
+
+namespace zirpel::test {
+namespace {
+
+// An MP3 turned into a WAV with nothing done between is written straight
+// into the output; it must say and write exactly what the way through a
+// clip says and writes ("reverse" twice changes nothing but takes that way):
+// good files, a file with no MPEG audio over an old output, a missing one.
+TEST_F(CliTest, PlainMp3ToWavSaysAndWritesWhatTheWayThroughTheClipDoes) {
+    const std::vector<std::uint8_t> old{1, 2, 3};
+    const std::string noAudio = file("text.mp3");
+    WriteBytes(noAudio, std::vector<std::uint8_t>(5000, 'x'));
+    const std::string inputs[] = {WriteMp3("stereo.mp3", 44100, 2, 2.5), WriteMp3("mono.mp3", 22050, 1, 1.0),
+                                  WriteMp3("low.mp3", 8000, 1, 0.7), noAudio, file("gone.mp3")};
+    for (const std::string& in : inputs) {
+        SCOPED_TRACE(in);
+        WriteBytes(file("plain.wav"), old);
+        WriteBytes(file("clip.wav"), old);
+        const Result plain = Run({in, "-o", file("plain.wav")});
+        const Result viaClip = Run({in, "reverse", "reverse", "-o", file("clip.wav")});
+        EXPECT_EQ(plain.code, viaClip.code);
+        EXPECT_EQ(plain.err, viaClip.err);
+        EXPECT_EQ(Bytes(file("plain.wav")), Bytes(file("clip.wav")));
+        EXPECT_TRUE(TempFolderEmpty());
+    }
+    EXPECT_EQ(Bytes(file("plain.wav")), old) << "a failed conversion keeps the old file";
+}
+
+// The pieces decoded on several cores fill the output side by side.
+TEST_F(CliTest, PiecesWriteTheOutputAsTheEditorsOpenAndSave) {
+    const std::string in = WriteMp3("long.mp3", 44100, 2, 12.0);
+    TACMConvertor mp3wav;
+    mp3wav.LoadMp3WavStoredValues();
+    std::vector<FormatBlock> formats;
+    std::int32_t count = 0;
+    EnumerateMp3Formats(acm::DefaultAcmRegistry(), formats, count, nullptr);
+    for (int pieces : {2, 3}) {
+        SCOPED_TRACE(pieces);
+        Mp3Codec codec{mp3wav, formats, count, pieces};
+        SafeFile out;
+        ASSERT_TRUE(out.open(file("pieces.wav")));
+        cli::OutputWaveTarget target(out);
+        LongTask task;
+        ASSERT_EQ(ConvertMP3WAV(in, target, codec, task), Mp3ConvertResult::Converted);
+        const cli::OutputWaveTarget::Finished finished = target.Finish();
+        ASSERT_EQ(finished.wave.status, WaveStatus::Ok);
+        ASSERT_TRUE(finished.written && out.commit());
+        ASSERT_EQ(SaveClipAsWaveFile(file("editor.wav"), EditorOpen(in).span()), SaveStatus::Saved);
+        EXPECT_EQ(Bytes(file("pieces.wav")), Bytes(file("editor.wav")));
+    }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <sys/resource.h>
@@ -211,6 +212,58 @@ TEST_F(SafeSaveTest, HardLinkedTargetIsWrittenInPlaceAndKeepsItsLinks) {
     EXPECT_EQ(saved.size(), 44u + 12000u);  // the old tail is cut off
     EXPECT_EQ(Read(other), saved);
     EXPECT_EQ(fs::hard_link_count(target), 2u);
+}
+
+// Contents placed out of order from two threads, as the command line's MP3
+// pieces fill a WAV output: a new file, a replaced one and one written in
+// place all end up with those bytes; a write that fails keeps the old file.
+TEST_F(SafeSaveTest, PlacedContentsLandOnEveryPathAndAFailedPlaceKeepsTheOldFile) {
+    std::vector<std::uint8_t> contents(3 * 65536 + 7);
+    for (std::size_t i = 0; i < contents.size(); ++i) contents[i] = static_cast<std::uint8_t>(i * 7 + 3);
+    const std::size_t half = contents.size() / 2;
+    auto placeInTwoThreads = [&](SafeFile& f) {
+        bool first = false, second = false;
+        std::thread later([&] { second = f.place(half, contents.data() + half, contents.size() - half); });
+        first = f.place(0, contents.data(), half);
+        later.join();
+        return first && second;
+    };
+    Write(Path("old.wav"), old_);
+    Write(Path("linked.wav"), std::vector<std::uint8_t>(300000, 'x'));  // longer: its tail must go
+    fs::create_hard_link(Path("linked.wav"), Path("link2.wav"));
+    for (const char* name : {"new.wav", "old.wav", "linked.wav"}) {
+        SafeFile f;
+        ASSERT_TRUE(f.open(Path(name))) << name;
+        // The replaced file longer first, as an import that reserved too
+        // much and then cut back; the others as far as the bytes placed.
+        const bool cut = name == std::string("old.wav");
+        if (cut) {
+            ASSERT_TRUE(f.setLength(contents.size() + 100));
+        }
+        ASSERT_TRUE(placeInTwoThreads(f)) << name;
+        if (cut) {
+            ASSERT_TRUE(f.setLength(contents.size()));
+        }
+        ASSERT_TRUE(f.commit()) << name;
+        EXPECT_EQ(Read(Path(name)), contents) << name;
+    }
+    EXPECT_EQ(Read(Path("link2.wav")), contents);
+
+    Write(Path("old.wav"), old_);
+    SafeFile failing;
+    failing.writeAt = [](int fd, const void* data, std::size_t size, off_t offset) -> ssize_t {
+        if (offset > 0) {
+            errno = ENOSPC;
+            return -1;
+        }
+        return ::pwrite(fd, data, size, offset);
+    };
+    ASSERT_TRUE(failing.open(Path("old.wav")));
+    EXPECT_FALSE(placeInTwoThreads(failing));
+    EXPECT_FALSE(failing.place(0, contents.data(), 1)) << "every place after a failure fails";
+    EXPECT_FALSE(failing.commit());
+    EXPECT_EQ(Read(Path("old.wav")), old_);
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"link2.wav", "linked.wav", "new.wav", "old.wav"}));
 }
 
 TEST_F(SafeSaveTest, UnwritableFolderWritesAnExistingFileInPlace) {
