@@ -27,6 +27,26 @@ EditorArguments ParseEditorArguments(const QStringList& arguments) {
     return result;
 }
 
+bool MayHoldQtOptions(const QStringList& arguments) {
+    // The options of Qt's application classes and platform plugins, old
+    // X11 ones included: better one too many here than a Qt option taken
+    // for a mistake.
+    static const QStringList kQtOptions = {
+        "platform", "platformpluginpath", "platformtheme", "plugin", "qmljsdebugger", "qwindowgeometry",
+        "qwindowicon", "qwindowtitle", "reverse", "session", "display", "geometry", "name", "title",
+        "visual", "style", "stylesheet", "widgetcount", "testability", "nograb", "dograb", "sync", "fn",
+        "font", "bg", "background", "fg", "foreground", "btn", "button", "im", "inputstyle", "ncols",
+        "cmap", "graphicssystem", "qdevicepixelratio", "dialogs", "fontengine"};
+    for (const QString& a : arguments) {
+        if (a == QLatin1String("--")) return false;  // only names follow
+        if (!a.startsWith(QLatin1Char('-'))) continue;
+        QString name = a.mid(a.startsWith(QLatin1String("--")) ? 2 : 1);
+        name = name.left(name.indexOf(QLatin1Char('=')));
+        if (kQtOptions.contains(name)) return true;
+    }
+    return false;
+}
+
 QString EditorHelpText() {
     return QString::fromUtf8(
         "Aufruf: zirpel-editor [DATEI]\n"

@@ -14,5 +14,10 @@ struct EditorArguments {
 // `arguments` without the program name (Qt's own options already taken out).
 EditorArguments ParseEditorArguments(const QStringList& arguments);
 
+// Whether an argument may be one of Qt's own options (with one dash or
+// two, "-platform", "--style=fusion", ...), which only the application
+// object takes out of the command line.
+bool MayHoldQtOptions(const QStringList& arguments);
+
 QString EditorHelpText();
 QString EditorVersionText();

@@ -46,18 +46,25 @@ bool PrintInformation(const EditorArguments& args) {
     return false;
 }
 
+int ReportMistake(const EditorArguments& args) {
+    std::fprintf(stderr, "zirpel-editor: %s\n%s", args.error.toUtf8().constData(), "Mehr mit: zirpel-editor --help\n");
+    return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    // "--help" and "--version" need no display: they are answered from the
-    // raw arguments before the application connects to one. Qt's own
-    // options are only taken out by the application object, so any other
-    // command line (one with "-platform ...", a mistake, a file) is read
-    // again below, after them, exactly as before.
+    // "--help", "--version" and a mistake need no display: they are
+    // answered from the raw arguments before the application connects to
+    // one (without a display it could not even be made). Qt's own options
+    // are only taken out by the application object, so a command line that
+    // may hold one ("-platform ...") is read again below, after them.
     {
         QStringList raw;
         for (int i = 1; i < argc; ++i) raw << QString::fromLocal8Bit(argv[i]);
-        if (PrintInformation(ParseEditorArguments(raw))) return 0;
+        const EditorArguments early = ParseEditorArguments(raw);
+        if (PrintInformation(early)) return 0;
+        if (early.action == EditorArguments::Action::Error && !MayHoldQtOptions(raw)) return ReportMistake(early);
     }
 
     // The fonts' configuration is read while the application connects to
@@ -72,11 +79,7 @@ int main(int argc, char** argv) {
 
     const EditorArguments args = ParseEditorArguments(QApplication::arguments().mid(1));
     if (PrintInformation(args)) return 0;
-    if (args.action == EditorArguments::Action::Error) {
-        std::fprintf(stderr, "zirpel-editor: %s\n%s", args.error.toUtf8().constData(),
-                     "Mehr mit: zirpel-editor --help\n");
-        return 1;
-    }
+    if (args.action == EditorArguments::Action::Error) return ReportMistake(args);
 
     // The first button wakes Qt's accessibility bridge, which waits for a
     // connection to the session bus; that connection is made here, on

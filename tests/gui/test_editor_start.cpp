@@ -45,6 +45,11 @@ TEST(EditorArgumentsTest, FileHelpVersionAndMistakes) {
     EXPECT_EQ(ParseEditorArguments({"--version"}).action, EditorArguments::Action::Version);
     EXPECT_EQ(ParseEditorArguments({"--laut"}).action, EditorArguments::Action::Error);
     EXPECT_EQ(ParseEditorArguments({"a.wav", "b.wav"}).action, EditorArguments::Action::Error);
+    // Qt's own options, with one dash or two, before "--" only.
+    EXPECT_TRUE(MayHoldQtOptions({"-platform", "offscreen", "a.wav"}));
+    EXPECT_TRUE(MayHoldQtOptions({"a.wav", "--style=fusion"}));
+    EXPECT_FALSE(MayHoldQtOptions({"--laut", "a.wav", "b.wav"}));
+    EXPECT_FALSE(MayHoldQtOptions({"--", "-platform"}));
 }
 
 TEST_F(MainFormTest, ADroppedWaveFileIsOpenedAndOtherDropsAreRefused) {
@@ -80,6 +85,17 @@ TEST(EditorProcessTest, HelpAndVersionAnswerWithoutAWindow) {
     p.start(QStringLiteral(ZIRPEL_EDITOR_PATH), {QStringLiteral("--gibtsnicht")});
     ASSERT_TRUE(p.waitForFinished(30000));
     EXPECT_EQ(p.exitCode(), 1);
+    // A mistake is told without a display as well (an ssh session), not
+    // left to Qt, which cannot start there.
+    QProcessEnvironment none = OffscreenEnvironment(QDir::tempPath());
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) none.remove(QString::fromLatin1(name));
+    p.setProcessEnvironment(none);
+    p.start(QStringLiteral(ZIRPEL_EDITOR_PATH), {QStringLiteral("a.wav"), QStringLiteral("--gibtsnicht")});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_EQ(QString::fromUtf8(p.readAllStandardError()),
+              QStringLiteral("zirpel-editor: Unbekannte Option: --gibtsnicht\nMehr mit: zirpel-editor --help\n"));
 }
 
 // The real editor started on a long MP3 (`seconds`, in 4-second pieces) with
