@@ -1,7 +1,6 @@
 #include "cli/OutputWaveTarget.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "wave/WaveFile.h"
 
@@ -29,13 +28,7 @@ bool OutputWaveTarget::WriteAt(std::uint64_t offset, const std::uint8_t* data, s
     if (!created_) return false;
     const std::uint64_t end = offset + size;
     // The import's header stays here; Finish() writes the saved file's own.
-    if (offset < kHeader) {
-        const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(kHeader, end) - offset);
-        std::memcpy(header_.data() + offset, data, n);
-        data += n;
-        size -= n;
-        offset += n;
-    }
+    KeepHeaderPart(header_, offset, data, size);
     if (size > 0 && !file_.place(offset, data, size)) return false;
     std::lock_guard g(lock_);
     length_ = std::max(length_, end);

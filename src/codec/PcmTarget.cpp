@@ -42,13 +42,7 @@ bool MemoryWaveTarget::Reserve(std::uint64_t length) {
 bool MemoryWaveTarget::WriteAt(std::uint64_t offset, const std::uint8_t* data, std::size_t size) {
     if (!created_) return false;
     const std::uint64_t end = offset + size;
-    if (offset < kHeader) {
-        const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(kHeader, end) - offset);
-        std::memcpy(header_.data() + offset, data, n);
-        data += n;
-        size -= n;
-        offset += n;
-    }
+    KeepHeaderPart(header_, offset, data, size);
     if (size > 0) {
         const std::uint64_t from = offset - kHeader;
         if (from + size > audio_.size()) {
@@ -70,6 +64,16 @@ bool MemoryWaveTarget::Truncate(std::uint64_t length) {
     std::lock_guard g(lock_);
     length_ = std::min(length_, length);
     return true;
+}
+
+void KeepHeaderPart(std::array<std::uint8_t, 44>& header, std::uint64_t& offset, const std::uint8_t*& data,
+                    std::size_t& size) {
+    if (offset >= kHeader) return;
+    const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(kHeader, offset + size) - offset);
+    std::memcpy(header.data() + offset, data, n);
+    data += n;
+    size -= n;
+    offset += n;
 }
 
 ImportedWave CheckImportedWave(const std::array<std::uint8_t, 44>& header, std::uint64_t length, bool created) {

@@ -37,6 +37,11 @@ public:
     virtual bool WantsRoom() const { return false; }
 };
 
+// Takes the part of a write that falls into the 44-byte header into
+// `header` and moves `offset`, `data` and `size` past it.
+void KeepHeaderPart(std::array<std::uint8_t, 44>& header, std::uint64_t& offset, const std::uint8_t*& data,
+                    std::size_t& size);
+
 // What the import's WAV file holds, checked as the WAV reader checks a file:
 // the format of the header's "fmt " block and the audio of its data size.
 struct ImportedWave {
