@@ -1,6 +1,7 @@
 #include "cli/ProcessFile.h"
 
 #include <exception>
+#include <functional>
 #include <new>
 
 #include <sys/stat.h>
@@ -32,16 +33,14 @@ FileOutcome Fail(ExitCode code, const std::string& file, std::string text) {
     return o;
 }
 
-// Opens the input. Any failure (the editor's messages, a codec error, a
-// stop during the MP3 import) ends the file with kExitFile.
-bool Open(const Job& job, CliTools& tools, ProgressLine& progress, EditorDocument& doc, FileOutcome& outcome) {
+// The opening's progress line and what ends the file there: a codec or
+// memory error, or a stop during the MP3 import (whose partial clip or
+// output is never saved). False, with `outcome` set, when the file ends.
+bool RunOpening(const Job& job, ProgressLine& progress, FileOutcome& outcome,
+                const std::function<OpenResult()>& open, OpenResult& result) {
     progress.Begin("zirpel: " + job.input + ": Öffnen");
-    OpenResult result;
     try {
-        OpenOptions options;
-        options.dither = job.dither;
-        options.mp3IntoMemory = true;
-        result = OpenAudioFile(job.input, tools.codec, tools.tempFolder, progress, options);
+        result = open();
     } catch (const std::bad_alloc&) {
         outcome = Fail(kExitFile, job.input, NoticeText(NoticeFor(EffectStatus::OutOfMemory)));
         return false;
@@ -50,11 +49,24 @@ bool Open(const Job& job, CliTools& tools, ProgressLine& progress, EditorDocumen
         return false;
     }
     progress.End();
-    // A stopped import leaves a well-formed but partial clip: never save it.
     if ((result.mp3 && result.conversion == Mp3ConvertResult::Stopped) || progress.StopRequested()) {
         outcome = Fail(kExitFile, job.input, kMsgStopped);
         return false;
     }
+    return true;
+}
+
+// Opens the input. Any failure (the editor's messages, a codec error, a
+// stop during the MP3 import) ends the file with kExitFile.
+bool Open(const Job& job, CliTools& tools, ProgressLine& progress, EditorDocument& doc, FileOutcome& outcome) {
+    OpenResult result;
+    const auto open = [&] {
+        OpenOptions options;
+        options.dither = job.dither;
+        options.mp3IntoMemory = true;
+        return OpenAudioFile(job.input, tools.codec, tools.tempFolder, progress, options);
+    };
+    if (!RunOpening(job, progress, outcome, open, result)) return false;
     for (const Notice& notice : NoticesFor(result)) outcome.messages.push_back({job.input, NoticeText(notice)});
     if (!result.ok()) {
         outcome.code = kExitFile;
@@ -116,26 +128,17 @@ bool ConvertStraight(const Job& job, CliTools& tools, ProgressLine& progress, Fi
     SafeFile file;
     if (!file.open(job.output)) return false;
     OutputWaveTarget target(file);
-    progress.Begin("zirpel: " + job.input + ": Öffnen");
-    OpenResult result;
-    result.mp3 = true;
     OutputWaveTarget::Finished finished;
-    try {
-        result.conversion = ConvertMP3WAV(job.input, target, tools.codec, progress);
+    OpenResult result;
+    const auto convert = [&] {
+        OpenResult r;
+        r.mp3 = true;
+        r.conversion = ConvertMP3WAV(job.input, target, tools.codec, progress);
         finished = target.Finish();
-        result.read = finished.wave.status;
-    } catch (const std::bad_alloc&) {
-        outcome = Fail(kExitFile, job.input, NoticeText(NoticeFor(EffectStatus::OutOfMemory)));
-        return true;
-    } catch (const std::exception& e) {  // EACMConvertor, EInOutError
-        outcome = Fail(kExitFile, job.input, GeneralErrorText(e.what()));
-        return true;
-    }
-    progress.End();
-    if (result.conversion == Mp3ConvertResult::Stopped || progress.StopRequested()) {
-        outcome = Fail(kExitFile, job.input, kMsgStopped);
-        return true;
-    }
+        r.read = finished.wave.status;
+        return r;
+    };
+    if (!RunOpening(job, progress, outcome, convert, result)) return true;
     // The import's writes are the output's: their failure is the save's.
     const bool writeFailed = result.conversion == Mp3ConvertResult::CannotWrite;
     if (!writeFailed) {
