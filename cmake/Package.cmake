@@ -50,9 +50,11 @@ window, for many files at once.")
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The editor loads libSDL2-2.0.so.0 when it opens the sound output, so no
-# link records it.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libsdl2-2.0-0")
+# The programs open these when first needed (the sound output; the MP3
+# decoder and encoder, the other sound files, Ogg Vorbis, the loudness
+# meter), so no link records them.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+  "libsdl2-2.0-0, libmpg123-0, libmp3lame0, libsndfile1, libvorbisenc2, libsamplerate0, libebur128-1")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "clip/RuntimeLibrary.h"
 #include "clip/VectorState.h"
 #include "codec/Mp3DataStart.h"
 #include "codec/Mp3FrameDecoder.h"
@@ -16,16 +17,29 @@ namespace zirpel::acm {
 
 namespace {
 
-void InitLibrary() {
+// libmpg123, opened with the first decoder or list of formats.
+#define ZIRPEL_MPG123_ENTRY_POINTS(X) \
+    X(mpg123_close) X(mpg123_delete) X(mpg123_feed) X(mpg123_format) X(mpg123_format_none) \
+    X(mpg123_framebyframe_decode) X(mpg123_framebyframe_next) X(mpg123_framepos) X(mpg123_init) \
+    X(mpg123_new) X(mpg123_open_feed) X(mpg123_param) X(mpg123_rates) X(mpg123_read) \
+    X(mpg123_tellframe)
+ZIRPEL_RUNTIME_LIBRARY(Mpg123Library, LoadMpg123, "libmpg123.so.0", ZIRPEL_MPG123_ENTRY_POINTS)
+// The entry points, once LoadMpg123() has succeeded.
+const Mpg123Library& Mpg123() { return *LoadMpg123(); }
+
+// False when the library cannot be loaded: then there is no MP3 decoder.
+bool InitLibrary() {
+    if (!LoadMpg123()) return false;
     static std::once_flag once;
-    std::call_once(once, [] { mpg123_init(); });
+    std::call_once(once, [] { Mpg123().mpg123_init(); });
+    return true;
 }
 
 std::vector<long> DecoderRates() {
-    InitLibrary();
+    if (!InitLibrary()) return {};
     const long* list = nullptr;
     std::size_t count = 0;
-    mpg123_rates(&list, &count);
+    Mpg123().mpg123_rates(&list, &count);
     return std::vector<long>(list, list + count);
 }
 
@@ -40,19 +54,20 @@ bool RateSupported(std::uint32_t rate) {
 // said. Every decoder of the program is made here, so that they all decode
 // alike. Null on failure (`noMemory` tells why).
 mpg123_handle* OpenFeedDecoder(std::uint32_t rate, std::uint16_t channels, bool& noMemory) {
-    InitLibrary();
+    noMemory = false;
+    if (!InitLibrary()) return nullptr;
     int error = MPG123_OK;
-    mpg123_handle* handle = mpg123_new(nullptr, &error);
+    mpg123_handle* handle = Mpg123().mpg123_new(nullptr, &error);
     noMemory = handle == nullptr;
     if (handle == nullptr) return nullptr;
-    const bool ok = mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0) == MPG123_OK &&
-                    mpg123_format_none(handle) == MPG123_OK &&
-                    mpg123_format(handle, static_cast<long>(rate),
+    const bool ok = Mpg123().mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0) == MPG123_OK &&
+                    Mpg123().mpg123_format_none(handle) == MPG123_OK &&
+                    Mpg123().mpg123_format(handle, static_cast<long>(rate),
                                   channels == 2 ? MPG123_STEREO : MPG123_MONO,
                                   MPG123_ENC_SIGNED_16) == MPG123_OK &&
-                    mpg123_open_feed(handle) == MPG123_OK;
+                    Mpg123().mpg123_open_feed(handle) == MPG123_OK;
     if (!ok) {
-        mpg123_delete(handle);
+        Mpg123().mpg123_delete(handle);
         return nullptr;
     }
     return handle;
@@ -61,27 +76,27 @@ mpg123_handle* OpenFeedDecoder(std::uint32_t rate, std::uint16_t channels, bool&
 class Mpg123FrameDecoder final : public Mp3FrameDecoder {
 public:
     explicit Mpg123FrameDecoder(mpg123_handle* handle) : handle_(handle) {}
-    ~Mpg123FrameDecoder() override { mpg123_delete(handle_); }
+    ~Mpg123FrameDecoder() override { Mpg123().mpg123_delete(handle_); }
     Mpg123FrameDecoder(const Mpg123FrameDecoder&) = delete;
     Mpg123FrameDecoder& operator=(const Mpg123FrameDecoder&) = delete;
 
     bool Feed(const std::uint8_t* data, std::size_t size) override {
-        return mpg123_feed(handle_, data, size) == MPG123_OK;
+        return Mpg123().mpg123_feed(handle_, data, size) == MPG123_OK;
     }
     Step Next() override {
-        const int r = mpg123_framebyframe_next(handle_);
+        const int r = Mpg123().mpg123_framebyframe_next(handle_);
         if (r == MPG123_OK || r == MPG123_NEW_FORMAT) return Step::Frame;
         if (r == MPG123_NEED_MORE) return Step::NeedMore;
         return r == MPG123_DONE ? Step::End : Step::Failed;
     }
-    std::int64_t FrameNumber() const override { return mpg123_tellframe(handle_); }
-    std::int64_t FramePosition() const override { return mpg123_framepos(handle_); }
+    std::int64_t FrameNumber() const override { return Mpg123().mpg123_tellframe(handle_); }
+    std::int64_t FramePosition() const override { return Mpg123().mpg123_framepos(handle_); }
     bool Decode(const std::uint8_t*& pcm, std::size_t& bytes) override {
         off_t number = 0;
         unsigned char* audio = nullptr;
         bytes = 0;
         ClearUpperVectorState();
-        const int r = mpg123_framebyframe_decode(handle_, &number, &audio, &bytes);
+        const int r = Mpg123().mpg123_framebyframe_decode(handle_, &number, &audio, &bytes);
         pcm = audio;
         return r == MPG123_OK || r == MPG123_NEW_FORMAT;
     }
@@ -101,8 +116,8 @@ public:
     Mpg123Stream(mpg123_handle* handle, std::uint32_t rate, std::uint16_t channels)
         : handle_(handle), rate_(rate), channels_(channels), blockAlign_(channels * 2u) {}
     ~Mpg123Stream() override {
-        mpg123_close(handle_);
-        mpg123_delete(handle_);
+        Mpg123().mpg123_close(handle_);
+        Mpg123().mpg123_delete(handle_);
     }
 
     MMRESULT size(std::uint32_t input, std::uint32_t& output, std::uint32_t flags) override {
@@ -148,9 +163,9 @@ public:
     }
 
     MMRESULT reset() override {
-        mpg123_close(handle_);
+        Mpg123().mpg123_close(handle_);
         fed_ = 0;
-        return mpg123_open_feed(handle_) == MPG123_OK ? MMSYSERR_NOERROR : MMSYSERR_ERROR;
+        return Mpg123().mpg123_open_feed(handle_) == MPG123_OK ? MMSYSERR_NOERROR : MMSYSERR_ERROR;
     }
 
     Mp3FrameDecoderFactory frameDecoders() const override { return Mpg123FrameDecoders(rate_, channels_); }
@@ -160,7 +175,7 @@ private:
 
     bool feed(const std::uint8_t* data, std::uint32_t n) {
         fed_ += n;
-        return mpg123_feed(handle_, data, n) == MPG123_OK;
+        return Mpg123().mpg123_feed(handle_, data, n) == MPG123_OK;
     }
 
     // Moves decoded PCM into the output; true when the output is full (the
@@ -170,7 +185,7 @@ private:
         const std::uint32_t capacity = h.cbDstLength / blockAlign_ * blockAlign_;
         while (produced < capacity) {
             std::size_t done = 0;
-            const int r = mpg123_read(handle_, h.pbDst + produced, capacity - produced, &done);
+            const int r = Mpg123().mpg123_read(handle_, h.pbDst + produced, capacity - produced, &done);
             produced += static_cast<std::uint32_t>(done);
             if (r == MPG123_NEW_FORMAT) continue;
             if (r == MPG123_OK) {

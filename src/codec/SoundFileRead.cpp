@@ -9,10 +9,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "clip/RuntimeLibrary.h"
 #include "codec/PcmConversion.h"
 
 namespace zirpel {
 namespace {
+
+// libsndfile, opened with the first file it reads.
+#define ZIRPEL_SNDFILE_ENTRY_POINTS(X) \
+    X(sf_close) X(sf_command) X(sf_open_fd) X(sf_readf_double) X(sf_readf_short)
+ZIRPEL_RUNTIME_LIBRARY(SoundFileLibrary, LoadSoundFile, "libsndfile.so.1", ZIRPEL_SNDFILE_ENTRY_POINTS)
+// The entry points, once LoadSoundFile() has succeeded.
+const SoundFileLibrary& SoundFile() { return *LoadSoundFile(); }
 
 constexpr sf_count_t kBlockFrames = 8192;
 
@@ -20,7 +28,7 @@ class FileGuard {
 public:
     FileGuard(int fd, SNDFILE* file) : fd_(fd), file_(file) {}
     ~FileGuard() {
-        if (file_) sf_close(file_);
+        if (file_) SoundFile().sf_close(file_);
         if (fd_ >= 0) ::close(fd_);
     }
     FileGuard(const FileGuard&) = delete;
@@ -58,7 +66,7 @@ bool IsMpeg(int format) {
 
 std::vector<ChannelRole> RolesOf(SNDFILE* file, const SF_INFO& info) {
     std::vector<int> map(static_cast<std::size_t>(info.channels), 0);
-    if (sf_command(file, SFC_GET_CHANNEL_MAP_INFO, map.data(),
+    if (SoundFile().sf_command(file, SFC_GET_CHANNEL_MAP_INFO, map.data(),
                    static_cast<int>(map.size() * sizeof(int))) == SF_TRUE) {
         std::vector<ChannelRole> roles;
         for (const int m : map) {
@@ -93,8 +101,9 @@ SoundFileRead ReadSoundFile(const std::string& fileName, bool dither, LongTask& 
     struct stat st {};
     if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return result;
 
+    if (!LoadSoundFile()) return result;
     SF_INFO info{};
-    SNDFILE* file = sf_open_fd(fd, SFM_READ, &info, SF_FALSE);
+    SNDFILE* file = SoundFile().sf_open_fd(fd, SFM_READ, &info, SF_FALSE);
     if (!file) return result;
     guard.set(file);
     if (IsMpeg(info.format) || info.channels < 1 || info.samplerate < 1 || info.frames <= 0)
@@ -118,7 +127,7 @@ SoundFileRead ReadSoundFile(const std::string& fileName, bool dither, LongTask& 
                 task.Progress(static_cast<std::int32_t>(done * 100 / expected));
                 const sf_count_t want = std::min(kBlockFrames, expected - done);
                 std::int16_t block[kBlockFrames * 2];
-                const sf_count_t got = sf_readf_short(file, block, want);
+                const sf_count_t got = SoundFile().sf_readf_short(file, block, want);
                 if (got <= 0) break;
                 std::memcpy(bytes.data() + done * frameBytes, block,
                             static_cast<std::size_t>(got * frameBytes));
@@ -126,7 +135,7 @@ SoundFileRead ReadSoundFile(const std::string& fileName, bool dither, LongTask& 
             }
             bytes.resize(static_cast<std::size_t>(done * frameBytes));
         } else {
-            sf_command(file, SFC_SET_NORM_DOUBLE, nullptr, SF_TRUE);
+            SoundFile().sf_command(file, SFC_SET_NORM_DOUBLE, nullptr, SF_TRUE);
             // Float files may hold values beyond full scale: clipped, not wrapped.
             const DownmixGains gains =
                 info.channels > 2 ? StereoDownmix(RolesOf(file, info)) : DownmixGains{};
@@ -136,7 +145,7 @@ SoundFileRead ReadSoundFile(const std::string& fileName, bool dither, LongTask& 
             while (done < expected) {
                 task.Progress(static_cast<std::int32_t>(done * 100 / expected));
                 const sf_count_t got =
-                    sf_readf_double(file, block.data(), std::min(kBlockFrames, expected - done));
+                    SoundFile().sf_readf_double(file, block.data(), std::min(kBlockFrames, expected - done));
                 if (got <= 0) break;
                 AppendAsPcm16(block.data(), got, info.channels, gains, quantize, bytes);
                 done += got;

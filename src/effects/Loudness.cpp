@@ -10,13 +10,22 @@
 #include <string_view>
 
 #include "clip/DecimalText.h"
+#include "clip/RuntimeLibrary.h"
 #include "effects/FrameLayout.h"
 
 namespace zirpel {
 namespace {
 
+// libebur128, opened with the first measurement.
+#define ZIRPEL_EBUR128_ENTRY_POINTS(X) \
+    X(ebur128_add_frames_short) X(ebur128_destroy) X(ebur128_init) X(ebur128_loudness_global) \
+    X(ebur128_loudness_range) X(ebur128_loudness_shortterm)
+ZIRPEL_RUNTIME_LIBRARY(Ebur128Library, LoadEbur128, "libebur128.so.1", ZIRPEL_EBUR128_ENTRY_POINTS)
+// The entry points, once LoadEbur128() has succeeded.
+const Ebur128Library& Ebur128() { return *LoadEbur128(); }
+
 struct MeterCloser {
-    void operator()(ebur128_state* st) const { ebur128_destroy(&st); }
+    void operator()(ebur128_state* st) const { Ebur128().ebur128_destroy(&st); }
 };
 using Meter = std::unique_ptr<ebur128_state, MeterCloser>;
 
@@ -25,8 +34,8 @@ using Meter = std::unique_ptr<ebur128_state, MeterCloser>;
 constexpr std::int32_t kMinMeterRate = 4000;
 
 Meter OpenMeter(const ClipFormat& f, int mode) {
-    if (f.sampleRate < kMinMeterRate) return nullptr;
-    return Meter(ebur128_init(f.stereo ? 2 : 1, static_cast<unsigned long>(f.sampleRate), mode));
+    if (f.sampleRate < kMinMeterRate || !LoadEbur128()) return nullptr;
+    return Meter(Ebur128().ebur128_init(f.stereo ? 2 : 1, static_cast<unsigned long>(f.sampleRate), mode));
 }
 
 // Feeds frames [start, end) to the meter as 16-bit values (8-bit samples
@@ -46,7 +55,7 @@ bool Feed(ebur128_state* st, const ClipSpan& clip, FrameSpan span, std::int64_t 
                 buffer[static_cast<std::size_t>(i)] =
                     static_cast<short>(L::kIs16 ? v : (v - 128) * 256);
             }
-            if (ebur128_add_frames_short(st, buffer.data(), static_cast<std::size_t>(n)) != EBUR128_SUCCESS)
+            if (Ebur128().ebur128_add_frames_short(st, buffer.data(), static_cast<std::size_t>(n)) != EBUR128_SUCCESS)
                 return false;
             after(f + n);
         }
@@ -88,9 +97,9 @@ LoudnessMeasurement MeasureLoudness(const ClipSpan& clip, FrameSpan span) {
     if (!meter) return m;
     if (!Feed(meter.get(), clip, span, 4096, [](std::int64_t) {})) return m;
     double integrated = 0, range = 0;
-    if (ebur128_loudness_global(meter.get(), &integrated) != EBUR128_SUCCESS || !std::isfinite(integrated))
+    if (Ebur128().ebur128_loudness_global(meter.get(), &integrated) != EBUR128_SUCCESS || !std::isfinite(integrated))
         return m;
-    if (ebur128_loudness_range(meter.get(), &range) != EBUR128_SUCCESS || !std::isfinite(range)) range = 0;
+    if (Ebur128().ebur128_loudness_range(meter.get(), &range) != EBUR128_SUCCESS || !std::isfinite(range)) range = 0;
     m.valid = true;
     m.integrated = integrated;
     m.range = range;
@@ -153,7 +162,7 @@ std::vector<double> ShortTermEnergies(const ClipSpan& clip, std::int64_t hopFram
     energies.reserve(static_cast<std::size_t>(clip.frames() / hopFrames + 1));
     const bool fed = Feed(meter.get(), clip, {0, clip.frames()}, hopFrames, [&](std::int64_t) {
         double l = 0;
-        if (ebur128_loudness_shortterm(meter.get(), &l) != EBUR128_SUCCESS || !std::isfinite(l))
+        if (Ebur128().ebur128_loudness_shortterm(meter.get(), &l) != EBUR128_SUCCESS || !std::isfinite(l))
             energies.push_back(0);
         else
             energies.push_back(std::pow(10.0, (l + 0.691) / 10.0));

@@ -1,5 +1,6 @@
 #include "export/LameEncoder.h"
 
+#include "clip/RuntimeLibrary.h"
 #include "clip/VectorState.h"
 #include "export/LameSettings.h"
 
@@ -11,6 +12,19 @@
 
 namespace zirpel {
 namespace {
+
+// libmp3lame, opened with the first encoding.
+#define ZIRPEL_LAME_ENTRY_POINTS(X) \
+    X(lame_close) X(lame_encode_buffer) X(lame_encode_buffer_interleaved) X(lame_encode_flush) \
+    X(lame_get_brate) X(lame_get_frameNum) X(lame_get_framesize) X(lame_get_mf_samples_to_encode) \
+    X(lame_get_out_samplerate) X(lame_get_version) X(lame_init) X(lame_init_params) X(lame_set_VBR) \
+    X(lame_set_bWriteVbrTag) X(lame_set_brate) X(lame_set_copyright) X(lame_set_emphasis) \
+    X(lame_set_error_protection) X(lame_set_extension) X(lame_set_findReplayGain) \
+    X(lame_set_in_samplerate) X(lame_set_mode) X(lame_set_num_channels) X(lame_set_original) \
+    X(lame_set_out_samplerate) X(lame_set_quality) X(lame_set_write_id3tag_automatic)
+ZIRPEL_RUNTIME_LIBRARY(LameLibrary, LoadLame, "libmp3lame.so.0", ZIRPEL_LAME_ENTRY_POINTS)
+// The entry points, once LoadLame() has succeeded.
+const LameLibrary& Lame() { return *LoadLame(); }
 
 // Upper bound for the output of `inFrames` input frames plus whatever the
 // encoder still holds back from earlier chunks (bit reservoir, frames not yet
@@ -27,7 +41,7 @@ std::uint64_t OutputBound(std::uint64_t inFrames, std::uint64_t inRate, std::uin
 
 }  // namespace
 
-void LameEncoder::LameCloser::operator()(lame_global_struct* gf) const { lame_close(gf); }
+void LameEncoder::LameCloser::operator()(lame_global_struct* gf) const { Lame().lame_close(gf); }
 
 LameEncoder::LameEncoder() = default;
 LameEncoder::~LameEncoder() = default;
@@ -66,24 +80,24 @@ BE_ERR SetUpLame(lame_global_struct* gf, const BE_CONFIG& c, std::uint32_t& chan
         default: return BE_ERR_INVALID_FORMAT_PARAMETERS;
     }
 
-    lame_set_in_samplerate(gf, static_cast<int>(c.dwSampleRate));
+    Lame().lame_set_in_samplerate(gf, static_cast<int>(c.dwSampleRate));
     // 0 lets libmp3lame choose; every caller here names the rate.
-    lame_set_out_samplerate(gf, static_cast<int>(c.dwReSampleRate));
-    lame_set_num_channels(gf, static_cast<int>(channels));
-    lame_set_mode(gf, mode);
-    lame_set_VBR(gf, vbr_off);
-    lame_set_brate(gf, static_cast<int>(c.dwBitrate));
-    if (c.nQuality == BE_QUALITY_HIGH) lame_set_quality(gf, 2);
-    lame_set_copyright(gf, c.bCopyright != 0 ? 1 : 0);
-    lame_set_original(gf, c.bOriginal != 0 ? 1 : 0);
-    lame_set_error_protection(gf, c.bCRC != 0 ? 1 : 0);
-    lame_set_extension(gf, c.bPrivate != 0 ? 1 : 0);
-    lame_set_emphasis(gf, static_cast<int>(std::min<std::uint32_t>(c.dwEmphasis, 3)));
+    Lame().lame_set_out_samplerate(gf, static_cast<int>(c.dwReSampleRate));
+    Lame().lame_set_num_channels(gf, static_cast<int>(channels));
+    Lame().lame_set_mode(gf, mode);
+    Lame().lame_set_VBR(gf, vbr_off);
+    Lame().lame_set_brate(gf, static_cast<int>(c.dwBitrate));
+    if (c.nQuality == BE_QUALITY_HIGH) Lame().lame_set_quality(gf, 2);
+    Lame().lame_set_copyright(gf, c.bCopyright != 0 ? 1 : 0);
+    Lame().lame_set_original(gf, c.bOriginal != 0 ? 1 : 0);
+    Lame().lame_set_error_protection(gf, c.bCRC != 0 ? 1 : 0);
+    Lame().lame_set_extension(gf, c.bPrivate != 0 ? 1 : 0);
+    Lame().lame_set_emphasis(gf, static_cast<int>(std::min<std::uint32_t>(c.dwEmphasis, 3)));
     // The file holds the encoded frames alone: no Xing/Info frame, no tags.
-    lame_set_bWriteVbrTag(gf, 0);
-    lame_set_write_id3tag_automatic(gf, 0);
-    lame_set_findReplayGain(gf, 0);
-    if (lame_init_params(gf) < 0) return BE_ERR_INVALID_FORMAT_PARAMETERS;
+    Lame().lame_set_bWriteVbrTag(gf, 0);
+    Lame().lame_set_write_id3tag_automatic(gf, 0);
+    Lame().lame_set_findReplayGain(gf, 0);
+    if (Lame().lame_init_params(gf) < 0) return BE_ERR_INVALID_FORMAT_PARAMETERS;
     return BE_ERR_SUCCESSFUL;
 }
 
@@ -95,15 +109,16 @@ BE_ERR LameEncoder::beInitStream(const BE_CONFIG* config, std::uint32_t* samples
     // Setting up a stream fills tables libmp3lame shares between streams:
     // one set-up at a time.
     std::lock_guard g(lock_);
-    std::unique_ptr<lame_global_struct, LameCloser> gf(lame_init());
+    if (!LoadLame()) return BE_ERR_INVALID_FORMAT_PARAMETERS;
+    std::unique_ptr<lame_global_struct, LameCloser> gf(Lame().lame_init());
     if (!gf) return BE_ERR_INVALID_FORMAT_PARAMETERS;
     std::uint32_t channels = 2;
     const BE_ERR setUp = SetUpLame(gf.get(), *config, channels);
     if (setUp != BE_ERR_SUCCESSFUL) return setUp;
 
-    const int outRate = lame_get_out_samplerate(gf.get());
-    const int kbps = lame_get_brate(gf.get());
-    const int frameSize = lame_get_framesize(gf.get());
+    const int outRate = Lame().lame_get_out_samplerate(gf.get());
+    const int kbps = Lame().lame_get_brate(gf.get());
+    const int frameSize = Lame().lame_get_framesize(gf.get());
     if (outRate <= 0 || kbps <= 0 || frameSize <= 0) return BE_ERR_INVALID_FORMAT_PARAMETERS;
     const std::uint64_t bound =
         OutputBound(kMaxChunkFrames, config->dwSampleRate, static_cast<std::uint64_t>(outRate),
@@ -146,11 +161,11 @@ BE_ERR LameEncoder::beEncodeChunk(HBE_STREAM stream, std::uint32_t sampleCount,
     int result;
     ClearUpperVectorState();
     if (s->channels == 1) {
-        result = lame_encode_buffer(s->lame.get(), samples, samples, static_cast<int>(frames),
+        result = Lame().lame_encode_buffer(s->lame.get(), samples, samples, static_cast<int>(frames),
                                     output, capacity);
     } else {
         // libmp3lame only reads the interleaved input; its prototype lacks the const.
-        result = lame_encode_buffer_interleaved(s->lame.get(), const_cast<short*>(samples),
+        result = Lame().lame_encode_buffer_interleaved(s->lame.get(), const_cast<short*>(samples),
                                                 static_cast<int>(frames), output, capacity);
     }
     if (result == -1) return BE_ERR_BUFFER_TOO_SMALL;
@@ -165,7 +180,7 @@ BE_ERR LameEncoder::beDeinitStream(HBE_STREAM stream, std::uint8_t* output,
     if (s == nullptr) return BE_ERR_INVALID_HANDLE;
     if (written == nullptr || output == nullptr) return BE_ERR_INVALID_FORMAT_PARAMETERS;
     *written = 0;
-    const int result = lame_encode_flush(s->lame.get(), output, static_cast<int>(s->bufferSize));
+    const int result = Lame().lame_encode_flush(s->lame.get(), output, static_cast<int>(s->bufferSize));
     if (result == -1) return BE_ERR_BUFFER_TOO_SMALL;
     if (result < 0) return BE_ERR_INVALID_FORMAT_PARAMETERS;
     *written = static_cast<std::uint32_t>(result);
@@ -177,24 +192,24 @@ std::optional<LameEncoder::StreamFacts> LameEncoder::ProbeStream(HBE_STREAM stre
     if (s == nullptr) return std::nullopt;
     lame_global_struct* gf = s->lame.get();
     StreamFacts f;
-    f.outRate = lame_get_out_samplerate(gf);
-    f.kbps = lame_get_brate(gf);
-    f.frameSamples = lame_get_framesize(gf);
-    f.version = lame_get_version(gf);
+    f.outRate = Lame().lame_get_out_samplerate(gf);
+    f.kbps = Lame().lame_get_brate(gf);
+    f.frameSamples = Lame().lame_get_framesize(gf);
+    f.version = Lame().lame_get_version(gf);
     // Samples taken in but not yet encoded, plus those of the frames already
     // written, less the encoder's start-up count: the samples the input
     // became at the output rate. Unchanged means no resampling.
     constexpr int kProbeFrames = 2048;
     std::vector<short> silence(kProbeFrames * s->channels, 0);
     std::vector<unsigned char> out(s->bufferSize);
-    const int before = lame_get_mf_samples_to_encode(gf) + lame_get_frameNum(gf) * f.frameSamples;
+    const int before = Lame().lame_get_mf_samples_to_encode(gf) + Lame().lame_get_frameNum(gf) * f.frameSamples;
     const int result = s->channels == 1
-        ? lame_encode_buffer(gf, silence.data(), silence.data(), kProbeFrames, out.data(),
+        ? Lame().lame_encode_buffer(gf, silence.data(), silence.data(), kProbeFrames, out.data(),
                              static_cast<int>(out.size()))
-        : lame_encode_buffer_interleaved(gf, silence.data(), kProbeFrames, out.data(),
+        : Lame().lame_encode_buffer_interleaved(gf, silence.data(), kProbeFrames, out.data(),
                                          static_cast<int>(out.size()));
     if (result < 0) return std::nullopt;
-    const int after = lame_get_mf_samples_to_encode(gf) + lame_get_frameNum(gf) * f.frameSamples;
+    const int after = Lame().lame_get_mf_samples_to_encode(gf) + Lame().lame_get_frameNum(gf) * f.frameSamples;
     f.resamples = after - before != kProbeFrames;
     return f;
 }

@@ -8,19 +8,41 @@
 #include <samplerate.h>
 #include <vorbis/vorbisenc.h>
 
+#include "clip/RuntimeLibrary.h"
 #include "clip/Samples.h"
 #include "export/SafeFile.h"
 
 namespace zirpel {
 namespace {
 
+// libvorbisenc, opened with the first Ogg Vorbis save; libvorbis and libogg,
+// which it brings, answer for their own entry points.
+#define ZIRPEL_VORBIS_ENTRY_POINTS(X) \
+    X(ogg_stream_clear) X(ogg_stream_flush) X(ogg_stream_init) X(ogg_stream_packetin) \
+    X(ogg_stream_pageout) X(vorbis_analysis) X(vorbis_analysis_blockout) X(vorbis_analysis_buffer) \
+    X(vorbis_analysis_headerout) X(vorbis_analysis_init) X(vorbis_analysis_wrote) \
+    X(vorbis_bitrate_addblock) X(vorbis_bitrate_flushpacket) X(vorbis_block_clear) \
+    X(vorbis_block_init) X(vorbis_comment_clear) X(vorbis_comment_init) X(vorbis_dsp_clear) \
+    X(vorbis_encode_ctl) X(vorbis_encode_setup_init) X(vorbis_encode_setup_managed) \
+    X(vorbis_info_clear) X(vorbis_info_init)
+ZIRPEL_RUNTIME_LIBRARY(VorbisLibrary, LoadVorbis, "libvorbisenc.so.2", ZIRPEL_VORBIS_ENTRY_POINTS)
+// The entry points, once LoadVorbis() has succeeded.
+const VorbisLibrary& Vorbis() { return *LoadVorbis(); }
+
+// libsamplerate, opened with the first Ogg Vorbis save that resamples.
+#define ZIRPEL_SAMPLERATE_ENTRY_POINTS(X) \
+    X(src_delete) X(src_is_valid_ratio) X(src_new) X(src_process)
+ZIRPEL_RUNTIME_LIBRARY(SampleRateLibrary, LoadSampleRate, "libsamplerate.so.0", ZIRPEL_SAMPLERATE_ENTRY_POINTS)
+// The entry points, once LoadSampleRate() has succeeded.
+const SampleRateLibrary& SampleRate() { return *LoadSampleRate(); }
+
 constexpr std::int32_t kBlockFrames = 4096;
 
 bool Accepts(int channels, std::int32_t rate, std::int32_t kbps) {
     vorbis_info vi;
-    vorbis_info_init(&vi);
-    const bool ok = vorbis_encode_setup_managed(&vi, channels, rate, -1, kbps * 1000L, -1) == 0;
-    vorbis_info_clear(&vi);
+    Vorbis().vorbis_info_init(&vi);
+    const bool ok = Vorbis().vorbis_encode_setup_managed(&vi, channels, rate, -1, kbps * 1000L, -1) == 0;
+    Vorbis().vorbis_info_clear(&vi);
     return ok;
 }
 
@@ -28,29 +50,29 @@ bool Accepts(int channels, std::int32_t rate, std::int32_t kbps) {
 class VorbisStream {
 public:
     VorbisStream() {
-        vorbis_info_init(&vi);
-        vorbis_comment_init(&vc);
+        Vorbis().vorbis_info_init(&vi);
+        Vorbis().vorbis_comment_init(&vc);
     }
     ~VorbisStream() {
-        if (streamInit) ogg_stream_clear(&os);
-        if (blockInit) vorbis_block_clear(&vb);
-        if (dspInit) vorbis_dsp_clear(&vd);
-        vorbis_comment_clear(&vc);
-        vorbis_info_clear(&vi);
+        if (streamInit) Vorbis().ogg_stream_clear(&os);
+        if (blockInit) Vorbis().vorbis_block_clear(&vb);
+        if (dspInit) Vorbis().vorbis_dsp_clear(&vd);
+        Vorbis().vorbis_comment_clear(&vc);
+        Vorbis().vorbis_info_clear(&vi);
     }
     VorbisStream(const VorbisStream&) = delete;
     VorbisStream& operator=(const VorbisStream&) = delete;
 
     bool Init(int channels, std::int32_t rate, std::int32_t kbps, int serial) {
-        if (vorbis_encode_setup_managed(&vi, channels, rate, -1, kbps * 1000L, -1) != 0) return false;
+        if (Vorbis().vorbis_encode_setup_managed(&vi, channels, rate, -1, kbps * 1000L, -1) != 0) return false;
         // No hard bit-rate management: the nominal rate picks the quality.
-        if (vorbis_encode_ctl(&vi, OV_ECTL_RATEMANAGE2_SET, nullptr) != 0) return false;
-        if (vorbis_encode_setup_init(&vi) != 0) return false;
-        if (vorbis_analysis_init(&vd, &vi) != 0) return false;
+        if (Vorbis().vorbis_encode_ctl(&vi, OV_ECTL_RATEMANAGE2_SET, nullptr) != 0) return false;
+        if (Vorbis().vorbis_encode_setup_init(&vi) != 0) return false;
+        if (Vorbis().vorbis_analysis_init(&vd, &vi) != 0) return false;
         dspInit = true;
-        if (vorbis_block_init(&vd, &vb) != 0) return false;
+        if (Vorbis().vorbis_block_init(&vd, &vb) != 0) return false;
         blockInit = true;
-        if (ogg_stream_init(&os, serial) != 0) return false;
+        if (Vorbis().ogg_stream_init(&os, serial) != 0) return false;
         streamInit = true;
         return true;
     }
@@ -58,12 +80,12 @@ public:
     // The three header packets, each header page on its own as the format asks.
     bool WriteHeaders(ByteSink& out) {
         ogg_packet id, comment, codebook;
-        if (vorbis_analysis_headerout(&vd, &vc, &id, &comment, &codebook) != 0) return false;
-        ogg_stream_packetin(&os, &id);
-        ogg_stream_packetin(&os, &comment);
-        ogg_stream_packetin(&os, &codebook);
+        if (Vorbis().vorbis_analysis_headerout(&vd, &vc, &id, &comment, &codebook) != 0) return false;
+        Vorbis().ogg_stream_packetin(&os, &id);
+        Vorbis().ogg_stream_packetin(&os, &comment);
+        Vorbis().ogg_stream_packetin(&os, &codebook);
         ogg_page page;
-        while (ogg_stream_flush(&os, &page) != 0)
+        while (Vorbis().ogg_stream_flush(&os, &page) != 0)
             if (!WritePage(out, page)) return false;
         return true;
     }
@@ -71,19 +93,19 @@ public:
     // `frames` interleaved float frames (or the end of the stream, frames = 0).
     bool Encode(const float* in, long frames, int channels, ByteSink& out) {
         if (frames > 0) {
-            float** buffer = vorbis_analysis_buffer(&vd, static_cast<int>(frames));
+            float** buffer = Vorbis().vorbis_analysis_buffer(&vd, static_cast<int>(frames));
             for (long f = 0; f < frames; ++f)
                 for (int c = 0; c < channels; ++c) buffer[c][f] = in[f * channels + c];
         }
-        vorbis_analysis_wrote(&vd, static_cast<int>(frames));
-        while (vorbis_analysis_blockout(&vd, &vb) == 1) {
-            vorbis_analysis(&vb, nullptr);
-            vorbis_bitrate_addblock(&vb);
+        Vorbis().vorbis_analysis_wrote(&vd, static_cast<int>(frames));
+        while (Vorbis().vorbis_analysis_blockout(&vd, &vb) == 1) {
+            Vorbis().vorbis_analysis(&vb, nullptr);
+            Vorbis().vorbis_bitrate_addblock(&vb);
             ogg_packet packet;
-            while (vorbis_bitrate_flushpacket(&vd, &packet) == 1) {
-                ogg_stream_packetin(&os, &packet);
+            while (Vorbis().vorbis_bitrate_flushpacket(&vd, &packet) == 1) {
+                Vorbis().ogg_stream_packetin(&os, &packet);
                 ogg_page page;
-                while (ogg_stream_pageout(&os, &page) != 0)
+                while (Vorbis().ogg_stream_pageout(&os, &page) != 0)
                     if (!WritePage(out, page)) return false;
             }
         }
@@ -93,7 +115,7 @@ public:
     bool Finish(ByteSink& out) {
         if (!Encode(nullptr, 0, 0, out)) return false;
         ogg_page page;
-        while (ogg_stream_flush(&os, &page) != 0)
+        while (Vorbis().ogg_stream_flush(&os, &page) != 0)
             if (!WritePage(out, page)) return false;
         return true;
     }
@@ -117,10 +139,10 @@ class Resampler {
 public:
     Resampler(int channels, double ratio) : channels_(channels), ratio_(ratio) {
         int error = 0;
-        if (src_is_valid_ratio(ratio)) state_ = src_new(SRC_SINC_BEST_QUALITY, channels, &error);
+        if (LoadSampleRate() && SampleRate().src_is_valid_ratio(ratio)) state_ = SampleRate().src_new(SRC_SINC_BEST_QUALITY, channels, &error);
     }
     ~Resampler() {
-        if (state_) src_delete(state_);
+        if (state_) SampleRate().src_delete(state_);
     }
     Resampler(const Resampler&) = delete;
     Resampler& operator=(const Resampler&) = delete;
@@ -139,7 +161,7 @@ public:
             d.output_frames = room;
             d.end_of_input = last ? 1 : 0;
             d.src_ratio = ratio_;
-            if (src_process(state_, &d) != 0) return false;
+            if (SampleRate().src_process(state_, &d) != 0) return false;
             out.insert(out.end(), piece.begin(), piece.begin() + d.output_frames_gen * channels_);
             in += d.input_frames_used * channels_;
             frames -= d.input_frames_used;
@@ -165,6 +187,7 @@ int SerialFor(const ClipSpan& clip) {
 }  // namespace
 
 std::optional<std::int32_t> NearestVorbisBitRate(int channels, std::int32_t rate, std::int32_t kbps) {
+    if (!LoadVorbis()) return std::nullopt;
     if (Accepts(channels, rate, kbps)) return kbps;
     // The accepted rates form one range; search outwards, higher first.
     for (std::int32_t d = 1; d <= 512; ++d) {

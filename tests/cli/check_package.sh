@@ -26,7 +26,8 @@ for f in bin/zirpel bin/zirpel-editor share/applications/zirpel-editor.desktop \
   grep -qx "\./usr/$f" <<< "$files" || { echo "fehlt im Paket: /usr/$f"; fail=1; }
 done
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libqt6widgets6 libqt6gui6 libqt6core6 libmpg123-0 libmp3lame0 libsdl2-2.0-0; do
+for lib in libqt6widgets6 libqt6gui6 libqt6core6 libmpg123-0 libmp3lame0 libsdl2-2.0-0 libsndfile1 libvorbisenc2 \
+    libsamplerate0 libebur128-1; do
   grep -q "$lib" <<< "$depends" || { echo "Abhängigkeit fehlt: $lib ($depends)"; fail=1; }
 done
 [ "$(dpkg-deb -f "$deb" Section)" = sound ] || { echo "Section ist nicht sound"; fail=1; }
