@@ -1,37 +1,29 @@
 #include "playback/SdlLibrary.h"
 
-#include <dlfcn.h>
-
 #include <mutex>
+
+#include "clip/RuntimeLibrary.h"
 
 namespace zirpel {
 
 namespace {
 
-template <typename F>
-bool Resolve(void* handle, const char* name, F& entry) {
-    entry = reinterpret_cast<F>(::dlsym(handle, name));
-    return entry != nullptr;
-}
-
 const SdlLibrary* Load() {
     // The runtime package's name of the library (its soname), as linking
     // against it would have recorded.
-    void* handle = ::dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
-    if (!handle) return nullptr;
+    RuntimeLibrary library("libSDL2-2.0.so.0");
     static SdlLibrary sdl;
-    const bool complete = Resolve(handle, "SDL_SetHint", sdl.SetHint) &&
-                          Resolve(handle, "SDL_InitSubSystem", sdl.InitSubSystem) &&
-                          Resolve(handle, "SDL_QuitSubSystem", sdl.QuitSubSystem) &&
-                          Resolve(handle, "SDL_WasInit", sdl.WasInit) &&
-                          Resolve(handle, "SDL_Quit", sdl.Quit) &&
-                          Resolve(handle, "SDL_OpenAudioDevice", sdl.OpenAudioDevice) &&
-                          Resolve(handle, "SDL_PauseAudioDevice", sdl.PauseAudioDevice) &&
-                          Resolve(handle, "SDL_LockAudioDevice", sdl.LockAudioDevice) &&
-                          Resolve(handle, "SDL_UnlockAudioDevice", sdl.UnlockAudioDevice) &&
-                          Resolve(handle, "SDL_CloseAudioDevice", sdl.CloseAudioDevice);
+    const bool complete = library.opened() && library.resolve("SDL_SetHint", sdl.SetHint) &&
+                          library.resolve("SDL_InitSubSystem", sdl.InitSubSystem) &&
+                          library.resolve("SDL_QuitSubSystem", sdl.QuitSubSystem) &&
+                          library.resolve("SDL_WasInit", sdl.WasInit) && library.resolve("SDL_Quit", sdl.Quit) &&
+                          library.resolve("SDL_OpenAudioDevice", sdl.OpenAudioDevice) &&
+                          library.resolve("SDL_PauseAudioDevice", sdl.PauseAudioDevice) &&
+                          library.resolve("SDL_LockAudioDevice", sdl.LockAudioDevice) &&
+                          library.resolve("SDL_UnlockAudioDevice", sdl.UnlockAudioDevice) &&
+                          library.resolve("SDL_CloseAudioDevice", sdl.CloseAudioDevice);
     if (!complete) {
-        ::dlclose(handle);
+        library.close();
         return nullptr;
     }
     // Never closed: a device may still be open, its thread running SDL's
