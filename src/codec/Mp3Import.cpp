@@ -7,6 +7,7 @@
 
 #include <unistd.h>
 
+#include "clip/FileWrites.h"
 #include "codec/ByteSource.h"
 #include "codec/Mp3FrameChain.h"
 #include "codec/Mp3Pieces.h"
@@ -133,7 +134,7 @@ public:
     }
 
 private:
-    static constexpr std::size_t kCapacity = std::size_t{1} << 20;
+    static constexpr std::size_t kCapacity = kFileWriteBytes;
     PcmTarget& target_;
     std::uint64_t pos_ = 0;
     std::vector<std::uint8_t> buffer_;

@@ -13,13 +13,13 @@
 
 #include <sched.h>
 
+#include "clip/FileWrites.h"
 #include "codec/Mp3SideInfo.h"
 
 namespace zirpel {
 namespace {
 
 constexpr std::size_t kFeedBytes = 256 * 1024;
-constexpr std::size_t kWriteBytes = std::size_t{1} << 20;
 constexpr std::uint64_t kHeaderBytes = 44;
 constexpr std::int64_t kSearchFrames = 1024;
 constexpr std::uint64_t kMinPieceBytes = std::uint64_t{1} << 20;
@@ -138,7 +138,7 @@ struct Shared {
 void RunPiece(Shared& sh, const Piece& piece, bool last, bool verifyStart, Mp3FrameDecoder& decoder,
               Feeder& feeder, PieceState& st) {
     std::vector<std::uint8_t> out;
-    out.reserve(kWriteBytes);
+    out.reserve(kFileWriteBytes);
     std::uint64_t outPos = piece.outOffset;
     auto flush = [&] {
         if (out.empty()) return true;
@@ -210,7 +210,7 @@ void RunPiece(Shared& sh, const Piece& piece, bool last, bool verifyStart, Mp3Fr
         }
         out.insert(out.end(), pcm, pcm + bytes);
         st.bytes += bytes;
-        if (out.size() >= kWriteBytes && !flush()) {
+        if (out.size() >= kFileWriteBytes && !flush()) {
             st.writeFailed = true;
             break;
         }

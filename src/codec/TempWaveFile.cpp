@@ -1,6 +1,7 @@
 #include "codec/TempWaveFile.h"
 
 #include "clip/Clip.h"
+#include "clip/FileWrites.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -51,7 +52,8 @@ bool TempWaveFile::Create() {
 
 bool TempWaveFile::WriteAt(std::uint64_t offset, const std::uint8_t* data, std::size_t size) {
     while (size > 0) {
-        const ssize_t n = ::pwrite(fd_, data, std::min<std::size_t>(size, std::size_t{1} << 30),
+        std::lock_guard one(writing_);
+        const ssize_t n = ::pwrite(fd_, data, std::min(size, kFileWriteBytes),
                                    static_cast<off_t>(offset));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;

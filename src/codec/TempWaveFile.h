@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -34,8 +35,11 @@ public:
     // Closes and deletes the file (nothing if it was never created).
     void Discard() override;
 
-    // Positioned writes through the descriptor (pwrite, short writes
-    // retried) and cutting it short.
+    // Positioned writes through the descriptor (pwrite in pieces of
+    // kFileWriteBytes, short writes retried) and cutting it short. The
+    // decoders of a long file write from several threads; they take turns
+    // here, since the kernel lets only one of them into the file at a time
+    // anyway and one waiting there spins on a core the others need.
     bool WriteAt(std::uint64_t offset, const std::uint8_t* data, std::size_t size) override;
     bool Truncate(std::uint64_t length) override;
 
@@ -56,6 +60,7 @@ private:
     std::string folder_;
     std::string name_;
     int fd_ = -1;
+    std::mutex writing_;  // one pwrite at a time
     std::vector<std::uint8_t> room_;
     std::thread preparing_;
 };

@@ -14,12 +14,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "clip/FileWrites.h"
+
 namespace zirpel {
 namespace {
 
-// The largest piece of one write or copy step: a stop request is looked at
-// between pieces.
-constexpr std::size_t kPiece = std::size_t{1} << 20;
+// The largest piece of one write or copy step (see clip/FileWrites.h): a
+// stop request is looked at between pieces.
+constexpr std::size_t kPiece = kFileWriteBytes;
 
 // Folder part of a path ("." when there is none) and the last component.
 struct PathParts {

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <vector>
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -12,6 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "clip/FileWrites.h"
 #include "clip/LittleEndian.h"
 
 namespace zirpel {
@@ -182,7 +184,7 @@ public:
     bool write(const void* data, std::size_t size) override {
         const auto* p = static_cast<const std::uint8_t*>(data);
         while (size > 0) {
-            const ssize_t n = ::write(fd_, p, size);
+            const ssize_t n = ::write(fd_, p, std::min(size, kFileWriteBytes));
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) return false;
             p += n;
